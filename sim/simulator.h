@@ -1,0 +1,77 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A local stand-in for the account host and the forum host, speaking GBK like the real ones.
+// Both listen on 127.0.0.1 only, each on a port of its own.
+namespace tamsor::sim {
+
+struct LoggedRequest {
+    std::string host;    // "account" or "forum"
+    std::string method;  // "GET", "POST", ...
+    std::string target;  // path and query as sent
+    std::vector<std::pair<std::string, std::string>> headers;  // in the order received
+    std::string cookies;  // the Cookie header, "" when none
+    std::string body;     // body bytes as received
+};
+
+// Misbehaviours a test can switch on; they apply to every answer of both hosts until cleared.
+enum class Fault {
+    none,
+    slow,              // every answer waits about 2 s before it starts
+    stall,             // headers and part of the body, then silence (connection held open)
+    reset,             // the connection is closed without an answer
+    empty_200,         // 200 with an empty body
+    error_500,         // 500 with an error page body
+    huge_body,         // a body far larger than any page (streamed, about 100 MiB)
+    invalid_gbk,       // pages interspersed with bytes that are not valid GBK
+    long_line_post,    // post bodies are one 1 MB line full of "<img" and "src" without quotes
+    oversize_headers,  // a response header block of over 10 kB, ending with Set-Cookie lines
+    redirect_loop,     // every request redirects to itself
+    foreign_schemes,   // picture addresses in posts use "file://" and "ftp://"
+};
+
+struct DemoAccount {
+    std::string name;      // UTF-8
+    std::string password;  // UTF-8
+};
+
+class Simulator {
+public:
+    Simulator();
+    ~Simulator();  // stops the servers
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // Starts both hosts; port 0 picks a free port. False when a port cannot be bound.
+    bool start(int account_port = 0, int forum_port = 0);
+    void stop();
+
+    int account_port() const;
+    int forum_port() const;
+    std::string account_host() const;  // "127.0.0.1:<port>"
+    std::string forum_host() const;
+
+    void set_fault(Fault fault);
+
+    // Every request both hosts received since start or the last clear, in arrival order.
+    std::vector<LoggedRequest> request_log() const;
+    void clear_log();
+
+    // The code shown by the newest captcha picture (tests type it in like a person would).
+    std::string last_captcha_code() const;
+
+    // Forgets today's punches, so a test can punch again.
+    void reset_punches();
+
+    static const std::vector<DemoAccount>& demo_accounts();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tamsor::sim

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "forum/forum_hosts.h"
+
+namespace tamsor {
+
+// What the board directory reports. Called on the worker thread, in order; the window layer
+// forwards each call to the window thread and drops them once the board browser is gone.
+class BoardDirectoryView {
+public:
+    virtual ~BoardDirectoryView() = default;
+    virtual void clear_lists() = 0;                       // 列表框1 and 列表框2
+    virtual void add_board_name(std::string_view name) = 0;  // 列表框1
+    virtual void add_board_link(std::string_view link) = 0;  // 列表框2
+    // One status step of phase 1 or 2, applied on the window thread to 标签4's caption with
+    // directory_status_step.
+    virtual void status_step(int phase) = 0;
+};
+
+// The caption after one status step from `current`; nullopt leaves it unchanged.
+std::optional<std::string> directory_status_step(std::string_view current, int phase);
+
+void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view);
+
+// Thread entry of the board directory. Returns at once, doing nothing, while another directory
+// load still runs.
+void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view);
+
+// 编辑框1's text for a selected board: name + " ：" + forum root URL + link.
+std::string board_selection_text(const ForumHosts& hosts, std::string_view name,
+                                 std::string_view link);
+
+}  // namespace tamsor

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "forum/forum_hosts.h"
+#include "forum/shared_state.h"
+
+namespace tamsor {
+
+inline constexpr std::string_view image_pattern = R"(\<img.*src *= *['"]*(\S+)["'].*\>)";
+
+// What the post reader needs of the post viewer. Called on the window thread.
+class PostView {
+public:
+    virtual ~PostView() = default;
+    virtual std::string post_id() = 0;       // 编辑框2
+    virtual std::string post_address() = 0;  // 编辑框3
+    virtual void show_message() = 0;         // message window for state.message_code, modal
+    virtual void show_popup_picture(const ByteArray& picture) = 0;  // 图片框3
+    virtual void show_body_picture(const ByteArray& picture) = 0;   // 图片框2; empty clears it
+    virtual void show_body(std::string_view text) = 0;              // 编辑框1
+    virtual void show_title(std::string_view title) = 0;            // 帖子标题
+    virtual void show_board(std::string_view board) = 0;            // 板块标签
+};
+
+// The post body without the markup the body cleanup table removes.
+std::string clean_post_body(std::string_view body);
+
+// Splits at every delimiter ("" means ","): parts 1..n-1 as they are, part n the rest joined
+// again; padded with empty texts to n entries.
+std::vector<std::string> split_limited(std::string_view text, std::string_view delimiter, int n);
+
+// 编辑框3's new content for a post ID: "" for an empty ID, the post address when the ID holds
+// the letter "r", nullopt (leave it) otherwise.
+std::optional<std::string> compose_post_address(const ForumHosts& hosts, std::string_view post_id);
+
+void read_post(const ForumHosts& hosts, SharedState& state, PostView& view);
+
+// The address the 图片框2 double-click opens: group 1 of the first image match in the cleaned
+// body, kept unchanged (state.viewer_image_url) when nothing matches.
+void choose_body_picture(SharedState& state);
+
+}  // namespace tamsor

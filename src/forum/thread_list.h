@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "forum/forum_hosts.h"
+
+namespace tamsor {
+
+// What the thread-list fetch needs of the board browser. Called on the window thread.
+class ThreadListView {
+public:
+    virtual ~ThreadListView() = default;
+    virtual std::string board_address() = 0;                 // 编辑框2
+    virtual void clear_thread_lists() = 0;                   // 列表框3 and 列表框4
+    virtual void set_fetch_enabled(bool enabled) = 0;        // 图形按钮3
+    virtual void show_board_info(std::string_view text) = 0;  // 编辑框3
+    virtual void add_thread_title(std::string_view title) = 0;  // 列表框3
+    virtual void add_post_id(std::string_view post_id) = 0;     // 列表框4
+    virtual std::string status() = 0;                        // 标签9's caption
+    virtual void set_status(std::string_view status) = 0;
+};
+
+// A thread title without the markup the title cleanup table removes.
+std::string clean_thread_title(std::string_view title);
+
+void load_thread_list(const ForumHosts& hosts, ThreadListView& view);
+
+// 编辑框2's text when a board is opened: forum root URL + link.
+std::string board_address(const ForumHosts& hosts, std::string_view link);
+
+// 编辑框4's text for a selected thread: title, post ID and post address on three lines.
+std::string thread_summary(const ForumHosts& hosts, std::string_view title,
+                           std::string_view post_id);
+
+}  // namespace tamsor

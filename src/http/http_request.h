@@ -1,0 +1,76 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tamsor {
+
+// Raw bytes: a page body, a picture, a request body.
+using ByteArray = std::string;
+
+enum class HttpMethod { get = 0, post = 1, head = 2 };
+
+struct HttpRequest {
+    std::string url;  // "http://..." or "https://..."; without a scheme it is taken as http
+    int method = 0;   // 0 GET, 1 POST, 2 HEAD; anything else is GET
+    std::string post_text;  // UTF-8; sent as GBK when post_bytes is empty and the verb is not GET
+    // The caller's own cookie jar. When supplied, the process-wide cookie store is neither
+    // used nor changed, and the response carries the merged jar.
+    std::optional<std::string> cookies;
+    std::string extra_headers;  // caller's header lines separated by "\r\n"
+    bool no_redirect = false;   // return a redirect response itself instead of following it
+    ByteArray post_bytes;       // request body as bytes; wins over post_text
+    std::string proxy;          // "host:port"; for plain http requests only the http scheme uses it
+};
+
+// Why a request gave no answer; the interface still reports failure as an empty body, this
+// only lets logs and tests tell the cases apart.
+enum class HttpError {
+    none,
+    refused_scheme,   // not http or https (also for a redirect target)
+    connect_failed,   // host unknown, refused or connect time-out
+    timed_out,        // no byte for the stall time-out
+    too_large,        // body over the cap
+    too_many_redirects,
+    transfer_failed,  // anything else the transport reported
+};
+
+struct HttpResponse {
+    ByteArray body;                 // exactly as received; empty on failure
+    std::string cookies;            // merged jar, when the request supplied one
+    std::string new_cookies;        // "name=value" items the final response set, joined by "; "
+    std::string extra_headers;      // the complete header block that was sent
+    std::string response_headers;   // raw header block of the final response, "\r\n" separated
+    ByteArray post_bytes;           // the body that was sent
+    long status = 0;                // HTTP status of the final response, 0 when none came
+    HttpError error = HttpError::none;
+};
+
+// One complete HTTP exchange. Synchronous; never throws.
+HttpResponse http_request(const HttpRequest& request);
+
+// A plain GET of an absolute URL, sharing the process-wide cookie store with http_request.
+// The body bytes, or empty bytes on any failure.
+ByteArray fetch_url_bytes(const std::string& url);
+
+// Bounds on every transfer. The defaults are the product's; tests may shorten them.
+struct HttpLimits {
+    std::chrono::milliseconds connect_timeout{30000};
+    std::chrono::milliseconds stall_timeout{30000};  // no byte received for this long ends it
+    size_t max_body_bytes = 64u << 20;
+    long max_redirects = 10;
+};
+HttpLimits http_limits();
+void set_http_limits(const HttpLimits& limits);
+
+// Called over and over (about every 15 ms) while a transfer waits on the network, on the thread
+// that runs the transfer. The window layer uses it to keep windows painting during a request
+// made on the window thread. Empty by default.
+void set_wait_pump(std::function<void()> pump);
+
+// Forgets every cookie of the process-wide store (for tests that need a fresh session).
+void clear_cookie_store();
+
+}  // namespace tamsor

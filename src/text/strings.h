@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Small string helpers shared by the whole program. They work on bytes, so on UTF-8 text
+// they never split a character as long as the texts searched for are whole characters.
+namespace tamsor {
+
+// Replaces every non-overlapping occurrence of `from`, left to right, without rescanning the
+// text it put in. An empty `from` leaves the text as it is.
+std::string replace_all(std::string_view text, std::string_view from, std::string_view to);
+
+// Splits the text at every occurrence of the separator (an empty text gives no pieces).
+std::vector<std::string> split(std::string_view text, std::string_view separator);
+
+// The text without spaces at either end.
+std::string_view trim_spaces(std::string_view text);
+
+std::string to_lower_ascii(std::string_view text);
+
+bool contains(std::string_view text, std::string_view part);
+
+}  // namespace tamsor
