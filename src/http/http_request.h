@@ -13,8 +13,8 @@ using ByteArray = std::string;
 enum class HttpMethod { get = 0, post = 1, head = 2 };
 
 struct HttpRequest {
-    std::string url;  // "http://..." or "https://..."; without a scheme it is taken as http
-    int method = 0;   // 0 GET, 1 POST, 2 HEAD; anything else is GET
+    std::string url;        // "http://..." or "https://..."; without a scheme it is taken as http
+    int method = 0;         // 0 GET, 1 POST, 2 HEAD; anything else is GET
     std::string post_text;  // UTF-8; sent as GBK when post_bytes is empty and the verb is not GET
     // The caller's own cookie jar. When supplied, the process-wide cookie store is neither
     // used nor changed, and the response carries the merged jar.
@@ -29,22 +29,22 @@ struct HttpRequest {
 // only lets logs and tests tell the cases apart.
 enum class HttpError {
     none,
-    refused_scheme,   // not http or https (also for a redirect target)
-    connect_failed,   // host unknown, refused or connect time-out
-    timed_out,        // no byte for the stall time-out
-    too_large,        // body over the cap
+    refused_scheme,  // not http or https (also for a redirect target)
+    connect_failed,  // host unknown, refused or connect time-out
+    timed_out,       // no byte for the stall time-out
+    too_large,       // body over the cap
     too_many_redirects,
     transfer_failed,  // anything else the transport reported
 };
 
 struct HttpResponse {
-    ByteArray body;                 // exactly as received; empty on failure
-    std::string cookies;            // merged jar, when the request supplied one
-    std::string new_cookies;        // "name=value" items the final response set, joined by "; "
-    std::string extra_headers;      // the complete header block that was sent
-    std::string response_headers;   // raw header block of the final response, "\r\n" separated
-    ByteArray post_bytes;           // the body that was sent
-    long status = 0;                // HTTP status of the final response, 0 when none came
+    ByteArray body;                // exactly as received; empty on failure
+    std::string cookies;           // merged jar, when the request supplied one
+    std::string new_cookies;       // "name=value" items the final response set, joined by "; "
+    std::string extra_headers;     // the complete header block that was sent
+    std::string response_headers;  // raw header block of the final response, "\r\n" separated
+    ByteArray post_bytes;          // the body that was sent
+    long status = 0;               // HTTP status of the final response, 0 when none came
     HttpError error = HttpError::none;
 };
 

@@ -1,0 +1,318 @@
+#include "http/transfer.h"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <memory>
+
+#include "http/curl_runtime.h"
+#include "http/request_rules.h"
+#include "text/strings.h"
+
+namespace tamsor {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kPumpInterval = std::chrono::milliseconds(15);
+
+// What one hop of a transfer has received so far.
+struct HopState {
+    size_t max_body = 0;
+    ByteArray body;
+    std::string headers;
+    bool headers_complete = false;
+    bool over_cap = false;
+    bool connected = false;
+    bool stalled = false;
+    Clock::time_point last_activity = Clock::now();
+    curl_off_t downloaded = 0;
+    curl_off_t uploaded = 0;
+
+    void touch() { last_activity = Clock::now(); }
+};
+
+size_t on_body(char* data, size_t, size_t size, void* user) {
+    auto& state = *static_cast<HopState*>(user);
+    state.touch();
+    // A chunked body has no length to refuse up front, so the cap is kept here.
+    if (size > state.max_body - state.body.size()) {
+        state.over_cap = true;
+        return 0;
+    }
+    try {
+        state.body.append(data, size);
+    } catch (...) {
+        return 0;
+    }
+    return size;
+}
+
+// Keeps the header block of the last response only: every hop of a redirect chain and every
+// interim "100 Continue" starts with a status line of its own.
+size_t on_header(char* data, size_t, size_t size, void* user) {
+    auto& state = *static_cast<HopState*>(user);
+    state.touch();
+    std::string_view line(data, size);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.remove_suffix(1);
+    }
+    try {
+        if (line.starts_with("HTTP/")) {
+            state.headers.assign(line);
+            state.headers_complete = false;
+        } else if (line.empty()) {
+            state.headers_complete = true;
+        } else if (!state.headers_complete) {
+            state.headers += "\r\n";
+            state.headers += line;
+        }
+    } catch (...) {
+        return 0;
+    }
+    return size;
+}
+
+// The stall clock starts once the connection stands; until then the connect time-out rules.
+int on_connected(void* user, char*, char*, int, int) {
+    auto& state = *static_cast<HopState*>(user);
+    state.connected = true;
+    state.touch();
+    return CURL_PREREQFUNC_OK;
+}
+
+int on_progress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+    auto& state = *static_cast<HopState*>(user);
+    if (downloaded != state.downloaded || uploaded != state.uploaded) {
+        state.downloaded = downloaded;
+        state.uploaded = uploaded;
+        state.touch();
+    }
+    return 0;
+}
+
+struct EasyCleanup {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct MultiCleanup {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+struct ListCleanup {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyCleanup>;
+using MultiHandle = std::unique_ptr<CURLM, MultiCleanup>;
+using HeaderList = std::unique_ptr<curl_slist, ListCleanup>;
+
+bool is_http_url(std::string_view url) {
+    std::string lower = to_lower_ascii(url.substr(0, 8));
+    return lower.starts_with("http://") || lower.starts_with("https://");
+}
+
+// A URL without a scheme is taken as http; one with another scheme stays as it is (and is
+// refused).
+std::string with_scheme(const std::string& url) {
+    return contains(url, "://") ? url : "http://" + url;
+}
+
+HeaderList make_header_list(const std::vector<std::string>& lines) {
+    curl_slist* list = nullptr;
+    for (const std::string& line : lines) {
+        list = curl_slist_append(list, line.c_str());
+    }
+    // Our block is sent as written: no "Expect: 100-continue" of the transport's own.
+    list = curl_slist_append(list, "Expect:");
+    return HeaderList(list);
+}
+
+void set_common_options(CURL* easy, const TransferPlan& plan, curl_slist* headers,
+                        const HttpLimits& limits) {
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Redirects are followed hop by hop below, because the proxy may serve some hops only.
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(limits.connect_timeout.count()));
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(limits.max_body_bytes));
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, plan.agent.c_str());
+    if (!plan.header_lines.empty()) {
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    }
+    // Proxy settings come from the request alone, never from the environment.
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &on_body);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &on_header);
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &on_connected);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &on_progress);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    if (plan.use_cookie_store) {
+        curl_runtime::attach_cookie_store(easy);
+    }
+}
+
+void set_hop_options(CURL* easy, const std::string& url, const std::string& verb,
+                     std::string_view body, const std::string& proxy, HopState* state) {
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    if (verb != "GET") {
+        if (verb == "HEAD") {
+            curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        } else {
+            curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        }
+        if (verb == "POST" || !body.empty()) {
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
+                             static_cast<curl_off_t>(body.size()));
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.empty() ? "" : body.data());
+        }
+    }
+    for (CURLoption option :
+         {CURLOPT_WRITEDATA, CURLOPT_HEADERDATA, CURLOPT_PREREQDATA, CURLOPT_XFERINFODATA}) {
+        curl_easy_setopt(easy, option, state);
+    }
+}
+
+void call_pump(const std::function<void()>& pump) {
+    if (!pump) {
+        return;
+    }
+    try {
+        pump();
+    } catch (...) {
+        // A failing pump must not end the transfer or escape into the caller.
+    }
+}
+
+// Runs one hop to its end, calling the wait pump while it waits on the network.
+CURLcode perform_hop(CURLM* multi, CURL* easy, HopState& state, const HttpLimits& limits,
+                     const std::function<void()>& pump) {
+    curl_multi_add_handle(multi, easy);
+    CURLcode result = CURLE_FAILED_INIT;
+    auto last_pump = Clock::now();
+    while (true) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            break;
+        }
+        if (running == 0) {
+            int left = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+                if (message->msg == CURLMSG_DONE) {
+                    result = message->data.result;
+                }
+            }
+            break;
+        }
+        auto now = Clock::now();
+        if (state.connected && now - state.last_activity >= limits.stall_timeout) {
+            state.stalled = true;
+            result = CURLE_OPERATION_TIMEDOUT;
+            break;
+        }
+        curl_multi_poll(multi, nullptr, 0, static_cast<int>(kPumpInterval.count()), nullptr);
+        if (Clock::now() - last_pump >= kPumpInterval) {
+            call_pump(pump);
+            last_pump = Clock::now();
+        }
+    }
+    curl_multi_remove_handle(multi, easy);
+    return result;
+}
+
+HttpError error_for(CURLcode code, const HopState& state) {
+    if (state.over_cap || code == CURLE_FILESIZE_EXCEEDED) {
+        return HttpError::too_large;
+    }
+    if (state.stalled) {
+        return HttpError::timed_out;
+    }
+    switch (code) {
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return HttpError::refused_scheme;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_OPERATION_TIMEDOUT:
+            return HttpError::connect_failed;
+        default:
+            return HttpError::transfer_failed;
+    }
+}
+
+// A 303 turns every request but HEAD into a GET; 301 and 302 turn a POST into a GET, as
+// browsers do. 307 and 308 keep the verb and the body.
+std::string verb_after_redirect(const std::string& verb, long status) {
+    if ((status == 303 && verb != "HEAD") || ((status == 301 || status == 302) && verb == "POST")) {
+        return "GET";
+    }
+    return verb;
+}
+
+TransferResult transfer(const TransferPlan& plan) {
+    TransferResult result;
+    std::string url = with_scheme(plan.url);
+    if (!is_http_url(url)) {
+        result.error = HttpError::refused_scheme;
+        return result;
+    }
+    curl_runtime::ensure_initialised();
+    const HttpLimits limits = http_limits();
+    const std::function<void()> pump = curl_runtime::wait_pump();
+    EasyHandle easy(curl_easy_init());
+    MultiHandle multi(curl_multi_init());
+    HeaderList headers = make_header_list(plan.header_lines);
+    if (!easy || !multi) {
+        result.error = HttpError::transfer_failed;
+        return result;
+    }
+    set_common_options(easy.get(), plan, headers.get(), limits);
+
+    std::string verb = plan.verb;
+    for (long redirects = 0;; ++redirects) {
+        HopState state;
+        state.max_body = limits.max_body_bytes;
+        std::string_view body = verb == "GET" ? std::string_view() : plan.body;
+        std::string proxy = request_rules::proxy_serves(plan.url, url) ? plan.proxy : "";
+        set_hop_options(easy.get(), url, verb, body, proxy, &state);
+        CURLcode code = perform_hop(multi.get(), easy.get(), state, limits, pump);
+        curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &result.status);
+        result.headers = std::move(state.headers);
+        if (code != CURLE_OK) {
+            result.error = error_for(code, state);
+            return result;
+        }
+        const char* location = nullptr;
+        curl_easy_getinfo(easy.get(), CURLINFO_REDIRECT_URL, &location);
+        if (!plan.follow_redirects || location == nullptr || result.status / 100 != 3) {
+            result.body = std::move(state.body);
+            return result;
+        }
+        if (redirects >= limits.max_redirects) {
+            result.error = HttpError::too_many_redirects;
+            return result;
+        }
+        if (!is_http_url(location)) {
+            result.error = HttpError::refused_scheme;
+            return result;
+        }
+        url = location;
+        verb = verb_after_redirect(verb, result.status);
+    }
+}
+
+}  // namespace
+
+TransferResult run_transfer(const TransferPlan& plan) {
+    try {
+        return transfer(plan);
+    } catch (...) {
+        TransferResult failed;
+        failed.error = HttpError::transfer_failed;
+        return failed;
+    }
+}
+
+}  // namespace tamsor

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tamsor::testing {
+
+// A cpp-httplib server on 127.0.0.1 and a free port, serving from its own thread until destroyed.
+// Set the routes on `http` before calling start().
+class LocalHttpServer {
+public:
+    httplib::Server http;
+
+    ~LocalHttpServer();
+    void start();
+    int port() const { return port_; }
+    std::string url(const std::string& path) const;
+
+private:
+    int port_ = 0;
+    std::thread thread_;
+};
+
+// A bare socket server for what a library server hides: the exact request bytes, header blocks
+// of any size, answers that stop half-way. Each connection is read (headers, Content-Length body
+// and anything sent after it), recorded, then handed to the responder with its socket.
+class RawServer {
+public:
+    using Responder = std::function<void(int socket, const std::string& request)>;
+
+    explicit RawServer(Responder responder);
+    ~RawServer();
+
+    int port() const { return port_; }
+    std::string url(const std::string& path) const;
+    std::vector<std::string> requests() const;
+
+private:
+    void serve();
+
+    Responder responder_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex mutex_;
+    std::vector<std::string> requests_;
+    std::thread thread_;
+};
+
+// Writes all of `text` to the socket.
+void send_all(int socket, const std::string& text);
+
+// Waits until the peer closes the connection or the time is up.
+void wait_for_close(int socket, int timeout_ms);
+
+// A port on 127.0.0.1 that nothing listens on.
+int closed_port();
+
+}  // namespace tamsor::testing
