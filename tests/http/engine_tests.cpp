@@ -1,19 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <thread>
-
-#include "http/http_request.h"
-#include "test_servers.h"
+#include "engine_fixture.h"
 
 namespace tamsor {
 namespace {
 
-using testing::closed_port;
-using testing::LocalHttpServer;
-using testing::RawServer;
-using testing::send_all;
+using namespace tamsor::http_test;
 
 const std::string kDefaultBlock =
     "Accept: */*\r\nReferer: {url}\r\nAccept-Language: zh-cn\r\n"
@@ -24,42 +16,8 @@ std::string default_block(const std::string& url) {
     return block.replace(block.find("{url}"), 5, url);
 }
 
-// The head of a recorded request (request line and header lines) and the bytes after it.
-std::pair<std::string, std::string> head_and_body(const std::string& request) {
-    size_t end = request.find("\r\n\r\n");
-    return {request.substr(0, end), request.substr(end + 4)};
-}
-
-RawServer::Responder answer(std::string response) {
-    return [response](int socket, const std::string&) { send_all(socket, response); };
-}
-
-HttpResponse get(const std::string& url) {
-    HttpRequest request;
-    request.url = url;
-    return http_request(request);
-}
-
-const std::string kOk = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
-
-class Engine : public ::testing::Test {
-protected:
-    void SetUp() override {
-        clear_cookie_store();
-        saved_limits_ = http_limits();
-    }
-    void TearDown() override {
-        set_http_limits(saved_limits_);
-        set_wait_pump(nullptr);
-        clear_cookie_store();
-    }
-
-private:
-    HttpLimits saved_limits_;
-};
-
 TEST_F(Engine, GetSendsExactlyTheDefaultBlockAndNoBody) {
-    RawServer server(answer(kOk));
+    RawServer server(answer(kOkAnswer));
     for (int method : {0, 7}) {
         HttpRequest request;
         request.url = server.url("/p?q=1");
@@ -84,7 +42,7 @@ TEST_F(Engine, GetSendsExactlyTheDefaultBlockAndNoBody) {
 }
 
 TEST_F(Engine, CallerHeadersAndAgentAreSentOnce) {
-    RawServer server(answer(kOk));
+    RawServer server(answer(kOkAnswer));
     HttpRequest request;
     request.url = server.url("/");
     request.extra_headers = "user-agent: X1\r\nAccept: text/html";
@@ -99,7 +57,7 @@ TEST_F(Engine, CallerHeadersAndAgentAreSentOnce) {
 }
 
 TEST_F(Engine, PostSendsTheBodyAsGbkBytes) {
-    RawServer server(answer(kOk));
+    RawServer server(answer(kOkAnswer));
     struct Case {
         std::string post_text, post_bytes, sent;
     };
@@ -274,7 +232,7 @@ TEST_F(Engine, RefusedSchemesAndDeadHostsGiveEmptyBytes) {
 }
 
 TEST_F(Engine, UrlWithoutSchemeIsHttp) {
-    RawServer server(answer(kOk));
+    RawServer server(answer(kOkAnswer));
     EXPECT_EQ(get("127.0.0.1:" + std::to_string(server.port()) + "/bare").body, "ok");
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_TRUE(server.requests()[0].starts_with("GET /bare HTTP/1.1\r\n"));

@@ -8,7 +8,7 @@
 
 #include <cstdlib>
 
-namespace tamsor::testing {
+namespace tamsor::http_test {
 namespace {
 
 int bound_socket(int& port) {
@@ -143,4 +143,4 @@ int closed_port() {
     return port;
 }
 
-}  // namespace tamsor::testing
+}  // namespace tamsor::http_test

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-namespace tamsor::testing {
+namespace tamsor::http_test {
 
 // A cpp-httplib server on 127.0.0.1 and a free port, serving from its own thread until destroyed.
 // Set the routes on `http` before calling start().
@@ -62,4 +62,4 @@ void wait_for_close(int socket, int timeout_ms);
 // A port on 127.0.0.1 that nothing listens on.
 int closed_port();
 
-}  // namespace tamsor::testing
+}  // namespace tamsor::http_test
