@@ -109,12 +109,14 @@ void draw_text(QPainter& painter, const QRectF& box, const QString& text, const 
     painter.drawText(box, static_cast<int>(align), text);
 }
 
-// A rounded 1 px outline on whole pixels, so the edge stays crisp.
+// A rounded plate. A 1 px outline is set on the middle of the edge pixels, so it stays crisp; a
+// plate without outline covers its box exactly.
 void draw_plate(QPainter& painter, const QRectF& box, QRgb fill, QRgb edge, qreal radius,
                 Qt::PenStyle line = Qt::SolidLine) {
     painter.setPen(qAlpha(edge) == 0 ? QPen(Qt::NoPen) : QPen(QColor(edge), 1, line));
     painter.setBrush(qAlpha(fill) == 0 ? QBrush(Qt::NoBrush) : QBrush(QColor(fill)));
-    painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    const qreal inset = qAlpha(edge) == 0 ? 0 : 0.5;
+    painter.drawRoundedRect(box.adjusted(inset, inset, -inset, -inset), radius, radius);
 }
 
 // ---- emblem ----------------------------------------------------------------------------------
@@ -385,10 +387,15 @@ ButtonLooks make_looks(ButtonArt art) {
 
 // ---- panels ----------------------------------------------------------------------------------
 
-// Faces differ in width from machine to machine: a text too long for its room is set a pixel
-// smaller at a time rather than clipped.
+// Faces differ in width from machine to machine: a text too long for its room is first set a
+// little narrower (keeping its height, so neighbouring captions still match), then smaller,
+// rather than clipped.
 QFont fitted(QFont font, const QString& text, qreal width) {
-    while (font.pixelSize() > 9 && QFontMetricsF(font).horizontalAdvance(text) > width) {
+    const auto too_wide = [&] { return QFontMetricsF(font).horizontalAdvance(text) > width; };
+    for (int stretch = 95; stretch >= 80 && too_wide(); stretch -= 5) {
+        font.setStretch(stretch);
+    }
+    while (font.pixelSize() > 9 && too_wide()) {
         font.setPixelSize(font.pixelSize() - 1);
     }
     return font;
@@ -397,7 +404,7 @@ QFont fitted(QFont font, const QString& text, qreal width) {
 // A caption right-aligned so it ends just before the control that follows it.
 void draw_caption(QPainter& painter, const QRect& field, const QString& text, const QFont& font,
                   qreal left = 2) {
-    const QRectF box(left, field.top(), field.left() - 4 - left, field.height());
+    const QRectF box(left, field.top(), field.left() - 5 - left, field.height());
     draw_text(painter, box, text, fitted(font, text, box.width()), kInk,
               Qt::AlignRight | Qt::AlignVCenter);
 }
@@ -417,12 +424,10 @@ QPixmap draw_profile_panel() {
     // Wells behind the three value labels, so the values read as fields of one record.
     const QRect id_field(67, 19, 110, 16), level_field(66, 37, 88, 16), db_field(66, 57, 62, 16);
     for (const QRect& field : {id_field, level_field, db_field}) {
-        draw_plate(painter, QRectF(field).adjusted(-3, 0, 2, 0), kSurface, kNone, 3);
+        draw_plate(painter, QRectF(field).adjusted(-3, 0, 2, 0), kSurface, kNone, 2);
     }
-    // All three captions share the size at which the longest one fits.
-    const QString id_caption = QStringLiteral("Quenda ID :");
-    const QFont caption = fitted(ui_font(12), id_caption, id_field.left() - 4 - 5);
-    draw_caption(painter, id_field, id_caption, caption, 5);
+    const QFont caption = ui_font(12);
+    draw_caption(painter, id_field, QStringLiteral("Quenda ID :"), caption, 5);
     draw_caption(painter, level_field, QStringLiteral("等级 :"), caption);
     draw_caption(painter, db_field, QStringLiteral("D B :"), caption);
     draw_text(painter, QRectF(db_field.right() + 5, db_field.top(), 18, db_field.height()),
