@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config git
     qt6-base-dev libgl-dev
-    libcurl4-openssl-dev libpcre2-dev libcpp-httplib-dev
+    libcurl4-openssl-dev libpcre2-dev libcpp-httplib-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format
     xvfb xauth fonts-wqy-zenhei

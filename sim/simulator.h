@@ -1,7 +1,11 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -10,12 +14,12 @@
 namespace tamsor::sim {
 
 struct LoggedRequest {
-    std::string host;    // "account" or "forum"
-    std::string method;  // "GET", "POST", ...
-    std::string target;  // path and query as sent
+    std::string host;                                          // "account" or "forum"
+    std::string method;                                        // "GET", "POST", ...
+    std::string target;                                        // path and query as sent
     std::vector<std::pair<std::string, std::string>> headers;  // in the order received
-    std::string cookies;  // the Cookie header, "" when none
-    std::string body;     // body bytes as received
+    std::string cookies;                                       // the Cookie header, "" when none
+    std::string body;                                          // body bytes as received
 };
 
 // Misbehaviours a test can switch on; they apply to every answer of both hosts until cleared.
@@ -33,6 +37,11 @@ enum class Fault {
     redirect_loop,     // every request redirects to itself
     foreign_schemes,   // picture addresses in posts use "file://" and "ftp://"
 };
+
+// The fault's name as the executable's --fault option takes it ("slow", "empty_200", ...).
+std::string fault_name(Fault fault);
+std::optional<Fault> fault_from_name(std::string_view name);
+const std::vector<Fault>& all_faults();
 
 struct DemoAccount {
     std::string name;      // UTF-8
@@ -56,16 +65,21 @@ public:
     std::string forum_host() const;
 
     void set_fault(Fault fault);
+    Fault fault() const;
 
     // Every request both hosts received since start or the last clear, in arrival order.
     std::vector<LoggedRequest> request_log() const;
     void clear_log();
+    // Called with every request as it arrives, on the thread that serves it.
+    void set_request_observer(std::function<void(const LoggedRequest&)> observer);
 
     // The code shown by the newest captcha picture (tests type it in like a person would).
     std::string last_captcha_code() const;
 
     // Forgets today's punches, so a test can punch again.
     void reset_punches();
+    // A second punch within this time is "too fast" (3 s unless changed).
+    void set_punch_cooldown(std::chrono::milliseconds cooldown);
 
     static const std::vector<DemoAccount>& demo_accounts();
 

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the simulated forum holds: its boards, their threads and the shape of every post.
+// Tests of the client compare what it shows against these tables.
+namespace tamsor::sim {
+
+struct Board {
+    int fid;              // its address is "thread.php?fid=<fid>" on the forum root
+    std::string name;     // the board name as a person reads it (UTF-8)
+    std::string heading;  // the markup of its heading on the start page
+    std::string tag;      // short name put in front of its thread titles
+    int topics;           // board information: number of topics
+    int today;            // posts today
+    int rank;             // ranking
+};
+
+struct Thread {
+    int tid;  // the post is "/r<tid>/"
+    int fid;
+    std::string raw_title;  // as the board page writes it, markup included
+    std::string cleaned;    // what is left once the font, style and entity markup is cleaned
+    std::string plain;      // the title without any markup, as the post's keywords carry it
+};
+
+// The four category captions, each shown as a red heading before its boards.
+const std::vector<std::string>& category_captions();
+
+// Every board, in start-page order: two per category.
+const std::vector<Board>& boards();
+const Board* find_board(int fid);
+
+// Threads of a board in page order (14 each): tid = fid * 1000 + 1 ... fid * 1000 + 14.
+std::vector<Thread> threads_of(const Board& board);
+// The thread of a post id, or false when the forum has no such post.
+bool find_thread(int tid, Thread& thread);
+
+// How a post looks, decided by the thread's number n = tid % 1000:
+//  - odd n: the page opens the pop-up picture "popup_<tid>.jpg" with window.open;
+//  - n % 4 == 1: a line with two pictures (p<tid>_1.png, p<tid>_2.jpg), then a line with
+//    p<tid>_3.gif; n % 4 == 2: one line with p<tid>_1.jpg; n % 4 == 3: one line with
+//    p<tid>_1.gif; n % 4 == 0: no pictures.
+struct PostShape {
+    bool popup;
+    std::vector<std::vector<std::string>> picture_lines;  // picture names, line by line
+};
+PostShape post_shape(int tid);
+
+// The third field of every post's keywords, after the title and the board name.
+inline constexpr const char* kKeywordsTail = "Tamsor论坛";
+
+}  // namespace tamsor::sim

@@ -1,0 +1,178 @@
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+
+#include "hosts.h"
+#include "pages.h"
+#include "pictures.h"
+
+namespace tamsor::sim {
+namespace {
+
+constexpr const char* kRetry = "请刷新页面后重试！";
+
+bool all_digits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    });
+}
+
+// The forum's day: punches count once per local calendar day.
+std::string today() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+// Caller holds state.mutex.
+ForumSession* signed_in_session(SimState& state, const ServerRequest& request) {
+    auto found = state.sessions.find(request.cookie(kAuthCookie));
+    return found == state.sessions.end() ? nullptr : &found->second;
+}
+
+ServerResponse home(SimState& state, const ServerRequest& request) {
+    std::lock_guard lock(state.mutex);
+    std::optional<SignedInView> view;
+    if (ForumSession* session = signed_in_session(state, request)) {
+        const Account& account = state.accounts[session->account];
+        view = SignedInView{account.name,    session->verify_hash, session->punch_verify,
+                            account.balance, account.id,           account.level};
+    }
+    return gbk_page(home_page(view));
+}
+
+ServerResponse punch(SimState& state, const ServerRequest& request) {
+    std::lock_guard lock(state.mutex);
+    ForumSession* session = signed_in_session(state, request);
+    auto nowtime = query_value(request.query, "nowtime").value_or("");
+    bool valid = session != nullptr && request.body == "step=2" &&
+                 query_value(request.query, "action") == "punch" &&
+                 query_value(request.query, "ajax") == "1" &&
+                 query_value(request.query, "punchverify") == session->punch_verify &&
+                 query_value(request.query, "verify") == session->verify_hash &&
+                 nowtime.size() == 13 && all_digits(nowtime);
+    if (!valid) {
+        return gbk_page(punch_answer(kRetry, false));
+    }
+    Account& account = state.accounts[session->account];
+    auto now = std::chrono::steady_clock::now();
+    auto previous = account.last_punch_click;
+    account.last_punch_click = now;
+    if (previous != std::chrono::steady_clock::time_point{} &&
+        now - previous < state.punch_cooldown) {
+        return gbk_page(punch_answer("您点击的太快了，休息下吧", false));
+    }
+    if (account.punched_on == today()) {
+        return gbk_page(punch_answer("您已签到完毕，明天再来吧", false));
+    }
+    account.punched_on = today();
+    account.balance += kPunchReward;
+    return gbk_page(
+        punch_answer("完成 每日打卡，获得 " + std::to_string(kPunchReward) + " 刀", true));
+}
+
+ServerResponse board(SimState&, const ServerRequest& request) {
+    auto fid = query_value(request.query, "fid").value_or("");
+    const Board* found = all_digits(fid) && fid.size() < 6 ? find_board(std::stoi(fid)) : nullptr;
+    if (found == nullptr) {
+        return gbk_page(notice_page("板块不存在", "您访问的板块不存在或已被关闭。"), 404);
+    }
+    return gbk_page(board_page(*found, threads_of(*found)));
+}
+
+// A post body of one line of about a megabyte, full of picture tags whose addresses are never
+// closed by a quote: a worst case for the client's picture pattern.
+std::string long_line_body(std::string_view forum_host) {
+    std::string unit =
+        "<img src=http://" + std::string(forum_host) + "/images/big.png border=0 src=";
+    std::string line;
+    line.reserve((1u << 20) + unit.size());
+    while (line.size() < (1u << 20)) {
+        line += unit;
+    }
+    return line;
+}
+
+ServerResponse post(SimState& state, const ServerRequest& request) {
+    // "/r<tid>/"
+    std::string_view path = request.path;
+    std::string_view digits = path.substr(2, path.size() - 3);
+    Thread thread;
+    if (path.size() < 4 || path.back() != '/' || !all_digits(digits) || digits.size() > 6 ||
+        !find_thread(std::stoi(std::string(digits)), thread)) {
+        return gbk_page(notice_page("帖子不存在", "您访问的帖子不存在或已被删除。"), 404);
+    }
+    Fault fault = state.fault;
+    std::string forum_host;
+    {
+        std::lock_guard lock(state.mutex);
+        forum_host = state.forum_host;
+    }
+    std::string images = "http://" + forum_host + "/images/";
+    PostShape shape = post_shape(thread.tid);
+    PostView view{thread, find_board(thread.fid)->name, "", {}, ""};
+    if (shape.popup) {
+        view.popup_url = fault == Fault::foreign_schemes
+                             ? "file:///etc/passwd"
+                             : images + "popup_" + std::to_string(thread.tid) + ".jpg";
+    }
+    int count = 0;
+    for (const auto& line : shape.picture_lines) {
+        auto& addresses = view.picture_lines.emplace_back();
+        for (const auto& name : line) {
+            if (fault == Fault::foreign_schemes) {
+                addresses.push_back(count++ % 2 == 0 ? "file:///etc/passwd"
+                                                     : "ftp://127.0.0.1/x.png");
+            } else {
+                addresses.push_back(images + name);
+            }
+        }
+    }
+    if (fault == Fault::long_line_post) {
+        view.body_override = long_line_body(forum_host);
+    }
+    return gbk_page(post_page(view));
+}
+
+ServerResponse image(const ServerRequest& request) {
+    // Pages name pictures in sub-folders too ("images/wind/up.gif"); the name alone decides.
+    std::string_view path = request.path;
+    auto picture = picture_named(path.substr(path.rfind('/') + 1));
+    if (!picture) {
+        return gbk_page(notice_page("404", "图片不存在。"), 404);
+    }
+    ServerResponse response;
+    response.headers = {{"Content-Type", picture->content_type}, {"Cache-Control", "max-age=3600"}};
+    response.body = std::move(picture->bytes);
+    return response;
+}
+
+}  // namespace
+
+ServerResponse handle_forum_request(SimState& state, const ServerRequest& request) {
+    const std::string& path = request.path;
+    if (path == "/jobcenter.php" && request.method == "POST") {
+        return punch(state, request);
+    }
+    if (request.method != "GET" && request.method != "HEAD") {
+        return gbk_page(notice_page("405", "不支持的请求方式。"), 405);
+    }
+    if (path == "/" || path == "/index.php") {
+        return home(state, request);
+    }
+    if (path == "/thread.php") {
+        return board(state, request);
+    }
+    if (path.rfind("/images/", 0) == 0) {
+        return image(request);
+    }
+    if (path.rfind("/r", 0) == 0) {
+        return post(state, request);
+    }
+    return gbk_page(notice_page("404", "您访问的页面不存在。"), 404);
+}
+
+}  // namespace tamsor::sim

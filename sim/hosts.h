@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "http_server.h"
+#include "state.h"
+
+// The two simulated hosts, each a function from a request to its answer.
+namespace tamsor::sim {
+
+ServerResponse handle_account_request(SimState& state, const ServerRequest& request);
+ServerResponse handle_forum_request(SimState& state, const ServerRequest& request);
+
+// A page answer: the UTF-8 page encoded to GBK, labelled as GBK HTML.
+ServerResponse gbk_page(std::string_view utf8_page, int status = 200);
+
+// The value of `key` in a query text ("a=1&b=2"), taken as it stands; nothing when absent.
+std::optional<std::string> query_value(std::string_view query, std::string_view key);
+
+}  // namespace tamsor::sim

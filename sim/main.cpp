@@ -1,0 +1,108 @@
+// tamsor-forum-sim: runs the simulated account and forum hosts until interrupted.
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "simulator.h"
+#include "text/gbk.h"
+
+namespace {
+
+void usage() {
+    std::cerr
+        << "usage: tamsor-forum-sim [--account-port N] [--forum-port N] [--log] [--fault NAME]\n"
+           "fault names:";
+    for (auto fault : tamsor::sim::all_faults()) {
+        std::cerr << ' ' << tamsor::sim::fault_name(fault);
+    }
+    std::cerr << '\n';
+}
+
+bool parse_port(const char* text, int& port) {
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 0 || value > 65535) {
+        return false;
+    }
+    port = static_cast<int>(value);
+    return true;
+}
+
+void print_request(const tamsor::sim::LoggedRequest& request) {
+    static std::mutex output;
+    std::lock_guard lock(output);
+    std::cout << "[" << request.host << "] " << request.method << ' ' << request.target << '\n';
+    for (const auto& [name, value] : request.headers) {
+        std::cout << "    " << name << ": " << value << '\n';
+    }
+    if (!request.body.empty()) {
+        std::cout << "    body (" << request.body.size()
+                  << " bytes, shown decoded from GBK): " << tamsor::gbk_to_utf8(request.body)
+                  << '\n';
+    }
+    std::cout.flush();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int account_port = TAMSOR_SIM_ACCOUNT_PORT;
+    int forum_port = TAMSOR_SIM_FORUM_PORT;
+    bool log = false;
+    auto fault = tamsor::sim::Fault::none;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        bool has_value = i + 1 < argc;
+        if (arg == "--account-port" && has_value && parse_port(argv[i + 1], account_port)) {
+            ++i;
+        } else if (arg == "--forum-port" && has_value && parse_port(argv[i + 1], forum_port)) {
+            ++i;
+        } else if (arg == "--fault" && has_value && tamsor::sim::fault_from_name(argv[i + 1])) {
+            fault = *tamsor::sim::fault_from_name(argv[++i]);
+        } else if (arg == "--log") {
+            log = true;
+        } else {
+            usage();
+            return arg == "--help" || arg == "-h" ? 0 : 2;
+        }
+    }
+
+    // Signals are taken by sigwait below; every server thread inherits the blocked set.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    tamsor::sim::Simulator simulator;
+    if (log) {
+        simulator.set_request_observer(print_request);
+    }
+    simulator.set_fault(fault);
+    if (!simulator.start(account_port, forum_port)) {
+        std::cerr << "tamsor-forum-sim: cannot listen on 127.0.0.1 ports " << account_port
+                  << " and " << forum_port << '\n';
+        return 1;
+    }
+    std::cout << "account host: http://" << simulator.account_host() << "\n"
+              << "forum host:   http://" << simulator.forum_host() << "\n"
+              << "demo accounts (name / password):\n";
+    for (const auto& account : tamsor::sim::Simulator::demo_accounts()) {
+        std::cout << "    " << account.name << " / " << account.password << '\n';
+    }
+    if (fault != tamsor::sim::Fault::none) {
+        std::cout << "fault mode: " << tamsor::sim::fault_name(fault) << '\n';
+    }
+    std::cout << "Ctrl+C stops it." << std::endl;
+
+    int received = 0;
+    sigwait(&signals, &received);
+    std::cout << "stopping" << std::endl;
+    simulator.stop();
+    return 0;
+}

@@ -1,0 +1,27 @@
+#include <vector>
+
+#include "hosts.h"
+#include "text/gbk.h"
+#include "text/strings.h"
+
+namespace tamsor::sim {
+
+ServerResponse gbk_page(std::string_view utf8_page, int status) {
+    ServerResponse response;
+    response.status = status;
+    response.headers = {{"Content-Type", "text/html; charset=gbk"}, {"Cache-Control", "no-cache"}};
+    response.body = utf8_to_gbk(utf8_page);
+    return response;
+}
+
+std::optional<std::string> query_value(std::string_view query, std::string_view key) {
+    for (const auto& item : split(query, "&")) {
+        auto equals = item.find('=');
+        if (std::string_view(item).substr(0, equals) == key) {
+            return equals == std::string::npos ? std::string() : item.substr(equals + 1);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace tamsor::sim
