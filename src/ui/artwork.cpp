@@ -467,12 +467,15 @@ QPixmap draw_credits_picture() {
     QPainter& painter = sketch.painter();
     draw_plate(painter, QRectF(QPointF(0, 0), size), kPaper, kBorder, 6);
 
-    QPainterPath band;  // a soft header band, clipped to the plate's rounded top
-    band.addRoundedRect(QRectF(1, 1, size.width() - 2, 48), 5, 5);
-    band.addRect(QRectF(1, 30, size.width() - 2, 19));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(kAccentSoft));
-    painter.drawPath(band.simplified());
+    // A soft header band, clipped to the plate's rounded top.
+    QPainterPath inside;
+    inside.addRoundedRect(QRectF(1, 1, size.width() - 2, size.height() - 2), 5, 5);
+    painter.save();
+    painter.setClipPath(inside);
+    painter.fillRect(QRectF(0, 0, size.width(), 49), QColor(kAccentSoft));
+    painter.restore();
+    painter.setPen(QPen(QColor(kBorder), 1));
+    painter.drawLine(QPointF(1, 49.5), QPointF(size.width() - 1, 49.5));
 
     draw_emblem(painter, QRectF(14, 10, 30, 30));
     draw_text(painter, QRectF(52, 8, 170, 22), QStringLiteral("Tamsor"), wordmark_font(19), kInk,

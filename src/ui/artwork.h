@@ -36,19 +36,25 @@ enum class ButtonArt {
 };
 const ButtonLooks& button_looks(ButtonArt art);
 
-// Decorations and panels.
+// Decorations and panels. Each panel leaves plain room where the windows lay their controls over
+// it, with its fixed captions just left of those controls.
+
 // 242 x 87, laid out so that stretched into the login window's 373 x 86 box it shows in true
 // proportions. The overload draws the same banner directly at the size it is shown at, which is
 // sharper than stretching.
 QPixmap logo_banner();
 QPixmap logo_banner(QSize shown);
-QPixmap profile_panel();  // 232 x 100, captions 账户信息:, Quenda ID :, 等级 :, D B :, unit 刀
-QPixmap operations_panel();  // 232 x 144, framed panel headed 操作功能
-QPixmap credits_picture();   // 232 x 130
-QPixmap post_form_background();  // 376 x 368, captions 输入帖子ID：, 合成地址：, 帖子内容：,
-                                 // 帖子标题：, 所属板块： with boxes behind the fields (positions
-                                 // of the post viewer's edit boxes)
-QIcon application_icon();  // 128, 96, 64, 48 and 32 pixel images
+// 232 x 100: 账户信息:, Quenda ID :, 等级 :, D B : and the unit 刀.
+QPixmap profile_panel();
+// 232 x 144: a framed panel headed 操作功能.
+QPixmap operations_panel();
+// 232 x 130.
+QPixmap credits_picture();
+// 376 x 368: 输入帖子ID：, 合成地址：, 帖子内容：, 帖子标题：, 所属板块： with boxes behind the
+// post viewer's fields and thumbnails.
+QPixmap post_form_background();
+// 128, 96, 64, 48 and 32 pixel images.
+QIcon application_icon();
 
 // A font family that shows Chinese text: the named family when installed, else an installed CJK
 // font, so no character is drawn as a box.
