@@ -15,7 +15,9 @@ HttpResponse http_request(const HttpRequest& request) {
             request_rules::complete_header_block(request.extra_headers, request.url, jar);
         const std::string verb = request_rules::verb_for(request.method);
         response.post_bytes = request.post_bytes;
-        if (verb != "GET" && response.post_bytes.empty()) {
+        // Only a POST carries a body: one on a GET or HEAD has no meaning, and a server that does
+        // not read it would take it for the start of the next request on the connection.
+        if (verb == "POST" && response.post_bytes.empty()) {
             response.post_bytes = utf8_to_gbk(request.post_text);
         }
 

@@ -15,13 +15,13 @@ enum class HttpMethod { get = 0, post = 1, head = 2 };
 struct HttpRequest {
     std::string url;        // "http://..." or "https://..."; without a scheme it is taken as http
     int method = 0;         // 0 GET, 1 POST, 2 HEAD; anything else is GET
-    std::string post_text;  // UTF-8; sent as GBK when post_bytes is empty and the verb is not GET
+    std::string post_text;  // UTF-8; sent as GBK when post_bytes is empty and the verb is POST
     // The caller's own cookie jar. When supplied, the process-wide cookie store is neither
     // used nor changed, and the response carries the merged jar.
     std::optional<std::string> cookies;
     std::string extra_headers;  // caller's header lines separated by "\r\n"
     bool no_redirect = false;   // return a redirect response itself instead of following it
-    ByteArray post_bytes;       // request body as bytes; wins over post_text
+    ByteArray post_bytes;       // request body as bytes; wins over post_text; POST only
     std::string proxy;          // "host:port"; for plain http requests only the http scheme uses it
 };
 

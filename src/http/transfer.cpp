@@ -157,17 +157,12 @@ void set_hop_options(CURL* easy, const std::string& url, const std::string& verb
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-    if (verb != "GET") {
-        if (verb == "HEAD") {
-            curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-        } else {
-            curl_easy_setopt(easy, CURLOPT_POST, 1L);
-        }
-        if (verb == "POST" || !body.empty()) {
-            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
-                             static_cast<curl_off_t>(body.size()));
-            curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.empty() ? "" : body.data());
-        }
+    if (verb == "HEAD") {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    } else if (verb == "POST") {
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.empty() ? "" : body.data());
     }
     for (CURLoption option :
          {CURLOPT_WRITEDATA, CURLOPT_HEADERDATA, CURLOPT_PREREQDATA, CURLOPT_XFERINFODATA}) {
@@ -274,7 +269,7 @@ TransferResult transfer(const TransferPlan& plan) {
     for (long redirects = 0;; ++redirects) {
         HopState state;
         state.max_body = limits.max_body_bytes;
-        std::string_view body = verb == "GET" ? std::string_view() : plan.body;
+        std::string_view body = verb == "POST" ? plan.body : std::string_view();
         std::string proxy = request_rules::proxy_serves(plan.url, url) ? plan.proxy : "";
         set_hop_options(easy.get(), url, verb, body, proxy, &state);
         CURLcode code = perform_hop(multi.get(), easy.get(), state, limits, pump);

@@ -13,7 +13,7 @@ namespace tamsor {
 struct TransferPlan {
     std::string url;
     std::string verb = "GET";               // "GET", "POST" or "HEAD"
-    std::string_view body;                  // sent with POST and HEAD; GET never sends one
+    std::string_view body;                  // sent with POST only
     std::vector<std::string> header_lines;  // sent as given; empty leaves the transport's own
     std::string agent;
     std::string proxy;  // "host:port", empty for a direct connection
