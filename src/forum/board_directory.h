@@ -14,7 +14,7 @@ namespace tamsor {
 class BoardDirectoryView {
 public:
     virtual ~BoardDirectoryView() = default;
-    virtual void clear_lists() = 0;                       // 列表框1 and 列表框2
+    virtual void clear_lists() = 0;                          // 列表框1 and 列表框2
     virtual void add_board_name(std::string_view name) = 0;  // 列表框1
     virtual void add_board_link(std::string_view link) = 0;  // 列表框2
     // One status step of phase 1 or 2, applied on the window thread to 标签4's caption with

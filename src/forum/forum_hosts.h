@@ -11,7 +11,9 @@ struct ForumHosts {
     std::string forum_host;
 
     // "http://" + account host + path, e.g. account_url("/index.php").
-    std::string account_url(const std::string& path) const { return "http://" + account_host + path; }
+    std::string account_url(const std::string& path) const {
+        return "http://" + account_host + path;
+    }
     // "http://" + forum host, no trailing "/".
     std::string forum_base_url() const { return "http://" + forum_host; }
     // The base URL followed by "/"; board, post and picture addresses are built on it.

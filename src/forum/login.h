@@ -21,7 +21,7 @@ struct LoginForm {
 class LoginView {
 public:
     virtual ~LoginView() = default;
-    virtual LoginForm login_form() = 0;                     // the three edit boxes as typed
+    virtual LoginForm login_form() = 0;                       // the three edit boxes as typed
     virtual void show_captcha(const ByteArray& picture) = 0;  // empty bytes clear the picture
     // Opens the message window modally for state.message_code; returns once it is closed.
     virtual void show_message() = 0;

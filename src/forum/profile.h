@@ -8,7 +8,14 @@
 
 namespace tamsor {
 
-enum class ProfileField { home_page_text, verify_hash, punch_verify, db_balance, account_id, account_level };
+enum class ProfileField {
+    home_page_text,
+    verify_hash,
+    punch_verify,
+    db_balance,
+    account_id,
+    account_level
+};
 enum class ProfileLabel { db, quenda_id, level };
 
 // What the profile fetch reports. Called on the worker thread, in the order of the steps; the

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "forum/forum_hosts.h"
 #include "forum/shared_state.h"
@@ -25,9 +28,12 @@ std::string punch_timestamp(bool seconds_only = false);
 class PunchView {
 public:
     virtual ~PunchView() = default;
-    virtual void show_message() = 0;           // message window for state.message_code, modal
-    virtual void start_profile_worker() = 0;   // after a successful punch, once the message closed
+    virtual void show_message() = 0;          // message window for state.message_code, modal
+    virtual void start_profile_worker() = 0;  // after a successful punch, once the message closed
 };
+
+// 3 too fast, 4 reload and retry, 5 punched, 20 already punched; nullopt for an unknown answer.
+std::optional<int32_t> classify_punch_answer(std::string_view answer);
 
 void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,19 +12,29 @@ namespace tamsor {
 class ThreadListView {
 public:
     virtual ~ThreadListView() = default;
-    virtual std::string board_address() = 0;                 // 编辑框2
-    virtual void clear_thread_lists() = 0;                   // 列表框3 and 列表框4
-    virtual void set_fetch_enabled(bool enabled) = 0;        // 图形按钮3
-    virtual void show_board_info(std::string_view text) = 0;  // 编辑框3
+    virtual std::string board_address() = 0;                    // 编辑框2
+    virtual void clear_thread_lists() = 0;                      // 列表框3 and 列表框4
+    virtual void set_fetch_enabled(bool enabled) = 0;           // 图形按钮3
+    virtual void show_board_info(std::string_view text) = 0;    // 编辑框3
     virtual void add_thread_title(std::string_view title) = 0;  // 列表框3
     virtual void add_post_id(std::string_view post_id) = 0;     // 列表框4
-    virtual std::string status() = 0;                        // 标签9's caption
+    virtual std::string status() = 0;                           // 标签9's caption
     virtual void set_status(std::string_view status) = 0;
 };
 
 // A thread title without the markup the title cleanup table removes.
 std::string clean_thread_title(std::string_view title);
 
+// What one status step does for row `row` of a loop over `rows` rows (both loops, titles and
+// IDs, step alike).
+struct ThreadStatusStep {
+    std::optional<std::string> caption;  // 标签9's new caption; nullopt leaves it
+    bool enable_fetch = false;           // 图形按钮3 enabled again
+};
+ThreadStatusStep thread_list_status_step(std::string_view current, int row, int rows);
+
+// Fills the thread lists from the board page in 编辑框2. The fetch button is disabled while it
+// runs and enabled again when it ends, whatever the page held.
 void load_thread_list(const ForumHosts& hosts, ThreadListView& view);
 
 // 编辑框2's text when a board is opened: forum root URL + link.

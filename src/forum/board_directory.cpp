@@ -1,0 +1,120 @@
+#include "forum/board_directory.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "http/http_request.h"
+#include "regex/regex_object.h"
+#include "text/gbk.h"
+#include "text/strings.h"
+
+namespace tamsor {
+namespace {
+
+constexpr std::string_view kBoardNamePattern = R"(<h2 class="forumT mr10">(.*?)</h2>)";
+constexpr std::string_view kBoardLinkPattern = R"re(<a href="(.*?)" class="tittoo")re";
+
+constexpr std::string_view kNameMarkup[] = {"</font>", "<font color=red>", "<font color=blue>"};
+
+// Headings that group boards on the start page; they are no boards themselves.
+constexpr std::string_view kCategoryCaptions[] = {"更多网络游戏", "更多手机游戏", "更多单机休闲",
+                                                  "更多精彩板块"};
+
+struct StatusRow {
+    int phase;
+    std::string_view current;
+    std::string_view next;
+};
+
+// Names move the caption up to 50％, links from there on: it counts rows added, not work done.
+constexpr StatusRow kStatusSteps[] = {
+    {1, "状态：暂无获取", "状态：10％"}, {1, "状态：10％", "状态：20％"},
+    {1, "状态：20％", "状态：30％"},     {1, "状态：30％", "状态：40％"},
+    {1, "状态：40％", "状态：50％"},     {2, "状态：50％", "状态：60％"},
+    {2, "状态：60％", "状态：70％"},     {2, "状态：70％", "状态：80％"},
+    {2, "状态：80％", "状态：90％"},     {2, "状态：90％", "状态：100％"},
+    {2, "状态：100％", "状态：完成"},
+};
+
+// A second click while the lists are being filled would interleave two runs in the same lists.
+std::atomic<bool> directory_load_running{false};
+
+class RunningFlag {
+public:
+    explicit RunningFlag(std::atomic<bool>& flag) : flag_(flag) {}
+    ~RunningFlag() { flag_.store(false); }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+private:
+    std::atomic<bool>& flag_;
+};
+
+std::string start_page(const ForumHosts& hosts) {
+    return page_text(fetch_url_bytes(hosts.forum_root_url()));
+}
+
+bool is_category_caption(std::string_view name) {
+    return std::find(std::begin(kCategoryCaptions), std::end(kCategoryCaptions), name) !=
+           std::end(kCategoryCaptions);
+}
+
+std::string clean_board_name(std::string_view raw) {
+    std::string name(raw);
+    for (std::string_view markup : kNameMarkup) {
+        name = replace_all(name, markup, "");
+    }
+    return name;
+}
+
+}  // namespace
+
+std::optional<std::string> directory_status_step(std::string_view current, int phase) {
+    for (const StatusRow& row : kStatusSteps) {
+        if (row.phase == phase && row.current == current) {
+            return std::string(row.next);
+        }
+    }
+    return std::nullopt;
+}
+
+void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
+    RegexObject regex;
+    view.clear_lists();
+
+    regex.execute(kBoardNamePattern, start_page(hosts), true, true, true);
+    for (int i = 1; i <= regex.match_count(); ++i) {
+        const std::string name = clean_board_name(regex.submatch_text(i, 1));
+        if (is_category_caption(name)) {
+            continue;
+        }
+        view.add_board_name(replace_all(name, "<font color=blue>", ""));
+        view.status_step(1);
+    }
+
+    // The links come from a second fetch of the start page, not from the text above.
+    regex.execute(kBoardLinkPattern, start_page(hosts), true, true, true);
+    for (int i = 1; i <= regex.match_count(); ++i) {
+        view.add_board_link(regex.submatch_text(i, 1));
+        view.status_step(2);
+    }
+}
+
+void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view) {
+    if (!view || directory_load_running.exchange(true)) {
+        return;
+    }
+    RunningFlag running(directory_load_running);
+    // An exception leaving a thread entry ends the process; a failed run just stops filling.
+    try {
+        load_board_directory(hosts, *view);
+    } catch (...) {
+    }
+}
+
+std::string board_selection_text(const ForumHosts& hosts, std::string_view name,
+                                 std::string_view link) {
+    return std::string(name) + " ：" + hosts.forum_root_url() + std::string(link);
+}
+
+}  // namespace tamsor

@@ -1,0 +1,60 @@
+#include "forum/login.h"
+
+#include "forum/answer_markers.h"
+#include "http/form.h"
+#include "http/http_request.h"
+#include "text/gbk.h"
+#include "text/strings.h"
+
+namespace tamsor {
+namespace {
+
+constexpr int32_t kSignedIn = 0;
+
+// The forum base URL as the account host expects it in "forward=": only ":" and "/" escaped.
+std::string forward_url(const ForumHosts& hosts) {
+    return replace_all(replace_all(hosts.forum_base_url(), ":", "%3A"), "/", "%2F");
+}
+
+}  // namespace
+
+std::string login_form_body(const ForumHosts& hosts, const LoginForm& form) {
+    // Only the name is encoded: the account host reads password and code as typed.
+    return "lgt=0&username=" + url_encode(form.account_name) + "&password=" + form.password +
+           "&idcode=" + form.captcha_code + "&forward=" + forward_url(hosts) +
+           "&logincd=&app=checklogin";
+}
+
+std::optional<int32_t> classify_login_answer(const ForumHosts& hosts, std::string_view answer) {
+    const std::string success_redirect = "url=" + hosts.forum_base_url();
+    const AnswerMarker markers[] = {
+        {"验证码输入不正确", 2},
+        {"登录失败,请检查用户名和密码是否输入正确", 1},
+        {success_redirect, kSignedIn},
+    };
+    return first_marker_code(answer, markers);
+}
+
+void reload_captcha(const ForumHosts& hosts, LoginView& view) {
+    view.show_captcha(fetch_url_bytes(hosts.account_url(std::string(captcha_path))));
+}
+
+void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view) {
+    HttpRequest request;
+    request.url = hosts.account_url("/index.php");
+    request.method = static_cast<int>(HttpMethod::post);
+    request.post_text = login_form_body(hosts, view.login_form());
+    const std::string answer = page_text(http_request(request).body);
+
+    const std::optional<int32_t> code = classify_login_answer(hosts, answer);
+    if (!code) {
+        return;
+    }
+    state.message_code = *code;
+    view.show_message();
+    if (*code != kSignedIn) {
+        reload_captcha(hosts, view);
+    }
+}
+
+}  // namespace tamsor
