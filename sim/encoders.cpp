@@ -108,7 +108,16 @@ int quantiser(int k) {
 // Coefficients of one block in zig-zag order, quantised.
 std::array<int, 64> transform(const std::array<double, 64>& samples) {
     static const std::array<int, 64> order = zigzag_order();
-    const double pi = std::acos(-1.0);
+    static const std::array<double, 64> cosines = [] {
+        std::array<double, 64> table{};  // [frequency * 8 + position]
+        for (int f = 0; f < 8; ++f) {
+            for (int x = 0; x < 8; ++x) {
+                table[static_cast<size_t>(f * 8 + x)] =
+                    std::cos((2 * x + 1) * f * std::acos(-1.0) / 16);
+            }
+        }
+        return table;
+    }();
     std::array<int, 64> out{};
     for (int k = 0; k < 64; ++k) {
         int v = order[static_cast<size_t>(k)] / 8, u = order[static_cast<size_t>(k)] % 8;
@@ -116,7 +125,8 @@ std::array<int, 64> transform(const std::array<double, 64>& samples) {
         for (int y = 0; y < 8; ++y) {
             for (int x = 0; x < 8; ++x) {
                 sum += samples[static_cast<size_t>(y * 8 + x)] *
-                       std::cos((2 * x + 1) * u * pi / 16) * std::cos((2 * y + 1) * v * pi / 16);
+                       cosines[static_cast<size_t>(u * 8 + x)] *
+                       cosines[static_cast<size_t>(v * 8 + y)];
             }
         }
         double scale = (u == 0 ? std::sqrt(0.5) : 1.0) * (v == 0 ? std::sqrt(0.5) : 1.0) / 4;
