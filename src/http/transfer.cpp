@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <memory>
 
@@ -108,10 +110,17 @@ bool is_http_url(std::string_view url) {
     return lower.starts_with("http://") || lower.starts_with("https://");
 }
 
-// A URL without a scheme is taken as http; one with another scheme stays as it is (and is
-// refused).
+// A URL without a scheme is taken as http; one with another scheme keeps it (and is refused).
+// "host/?next=http://x" has no scheme of its own: only a scheme name before the first "://"
+// counts.
 std::string with_scheme(const std::string& url) {
-    return contains(url, "://") ? url : "http://" + url;
+    size_t end = url.find("://");
+    bool has_scheme =
+        end != std::string::npos && end > 0 && std::isalpha(static_cast<unsigned char>(url[0])) &&
+        std::all_of(url.begin(), url.begin() + static_cast<long>(end), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+        });
+    return has_scheme ? url : "http://" + url;
 }
 
 HeaderList make_header_list(const std::vector<std::string>& lines) {

@@ -241,9 +241,13 @@ TEST_F(Engine, RefusedSchemesAndDeadHostsGiveEmptyBytes) {
 
 TEST_F(Engine, UrlWithoutSchemeIsHttp) {
     RawServer server(answer(kOkAnswer));
-    EXPECT_EQ(get("127.0.0.1:" + std::to_string(server.port()) + "/bare").body, "ok");
-    ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_TRUE(server.requests()[0].starts_with("GET /bare HTTP/1.1\r\n"));
+    const std::string host = "127.0.0.1:" + std::to_string(server.port());
+    EXPECT_EQ(get(host + "/bare").body, "ok");
+    EXPECT_EQ(get(host + "/go?next=http://x/").body, "ok");
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(requests[0].starts_with("GET /bare HTTP/1.1\r\n"));
+    EXPECT_TRUE(requests[1].starts_with("GET /go?next=http://x/ HTTP/1.1\r\n"));
 }
 
 }  // namespace
