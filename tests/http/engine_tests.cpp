@@ -114,6 +114,14 @@ TEST_F(Engine, HeadGetsHeadersOnly) {
     EXPECT_TRUE(server.requests()[0].starts_with("HEAD /h HTTP/1.1\r\n"));
 }
 
+TEST_F(Engine, InterimResponsesAreNotPartOfTheHeaderBlock) {
+    RawServer server(answer("HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\n" + kOkAnswer));
+    HttpResponse response = get(server.url("/"));
+    EXPECT_EQ(response.status, 200);
+    EXPECT_EQ(response.response_headers,
+              "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close");
+}
+
 TEST_F(Engine, SetCookieLinesInAnyCaseBecomeNewCookies) {
     RawServer server(answer(
         "HTTP/1.1 200 OK\r\nset-cookie: a=1; path=/\r\nSet-Cookie: b=2\r\nContent-Length: 0\r\n"

@@ -7,17 +7,6 @@ namespace {
 
 constexpr std::string_view kUrl = "http://h/p";
 
-TEST(RequestRules, VerbAndScheme) {
-    EXPECT_EQ(verb_for(0), "GET");
-    EXPECT_EQ(verb_for(1), "POST");
-    EXPECT_EQ(verb_for(2), "HEAD");
-    EXPECT_EQ(verb_for(7), "GET");
-    EXPECT_EQ(verb_for(-1), "GET");
-    EXPECT_TRUE(is_secure("HTTPS://h/"));
-    EXPECT_FALSE(is_secure("http://https/"));
-    EXPECT_FALSE(is_secure("h/"));
-}
-
 TEST(RequestRules, AgentComesFromAnyCaseUserAgentLine) {
     EXPECT_EQ(agent_for(""), kDefaultAgent);
     EXPECT_EQ(agent_for("user-agent: X1"), "X1");
@@ -61,13 +50,6 @@ TEST(RequestRules, SetCookieInAnyCaseIsNormalisedAndCollected) {
               "X-Note: Set-Cookie: z=9\r\nSet-Cookie:  c = 3 ;HttpOnly\r\nSet-Cookie: ;");
     EXPECT_EQ(new_cookies_from(headers), "a=1; b=2; c = 3");
     EXPECT_EQ(new_cookies_from("HTTP/1.1 200 OK\r\nX: y"), "");
-}
-
-TEST(RequestRules, ProxyServesEverySchemeOnlyForHttpsRequests) {
-    EXPECT_TRUE(proxy_serves("http://a/", "http://b/"));
-    EXPECT_FALSE(proxy_serves("http://a/", "https://b/"));
-    EXPECT_TRUE(proxy_serves("https://a/", "http://b/"));
-    EXPECT_TRUE(proxy_serves("https://a/", "https://b/"));
 }
 
 }  // namespace

@@ -132,12 +132,5 @@ TEST_F(Engine, ProxyCarriesEveryHopOfAnHttpsRequest) {
     EXPECT_TRUE(proxy.requests()[0].starts_with("CONNECT secure.invalid:443 HTTP/1.1\r\n"));
 }
 
-TEST_F(Engine, WithoutProxyTheRequestGoesDirect) {
-    RawServer server(answer(kOkAnswer));
-    EXPECT_EQ(get(server.url("/direct")).body, "ok");
-    ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_TRUE(server.requests()[0].starts_with("GET /direct HTTP/1.1\r\n"));
-}
-
 }  // namespace
 }  // namespace tamsor
