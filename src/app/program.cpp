@@ -1,0 +1,236 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <system_error>
+#include <thread>
+
+#include "http/http_request.h"
+#include "ui/board_browser_window.h"
+#include "ui/borderless_window.h"
+#include "ui/controls.h"
+#include "ui/image_viewer_window.h"
+#include "ui/login_window.h"
+#include "ui/message_window.h"
+#include "ui/operations_window.h"
+#include "ui/post_viewer_window.h"
+
+namespace tamsor::app {
+
+namespace {
+
+// How deep the window thread is inside the request wait pump. While it is inside, a handler is
+// on the stack, so no closed window may be destroyed.
+int pump_depth = 0;
+
+int index_of(WindowKind kind) {
+    return static_cast<int>(kind);
+}
+
+void bring_to_front(ui::BorderlessWindow* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace
+
+Program::Program(ForumHosts hosts) : hosts_(std::move(hosts)) {
+    // Windows are hidden, not closed, and the run ends by its own rule, not with the last window.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setFont(ui::window_font(QStringLiteral("宋体"), 12));
+}
+
+Program::~Program() {
+    for (auto& window : windows_) {
+        delete window.data();
+    }
+    for (ui::BorderlessWindow* window : closed_) {
+        delete window;
+    }
+}
+
+void Program::install_wait_pump() {
+    std::thread::id window_thread = std::this_thread::get_id();
+    set_wait_pump([window_thread] {
+        if (std::this_thread::get_id() != window_thread) {
+            return;
+        }
+        ++pump_depth;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        --pump_depth;
+    });
+}
+
+int Program::run() {
+    open_window(WindowKind::login);
+    if (!window_exists(WindowKind::login)) {
+        return 0;
+    }
+    QEventLoop loop;
+    main_loop_ = &loop;
+    loop.exec();
+    main_loop_ = nullptr;
+    return 0;
+}
+
+ui::BorderlessWindow* Program::create(WindowKind kind) {
+    ui::BorderlessWindow* window = nullptr;
+    switch (kind) {
+        case WindowKind::login:
+            window = new ui::LoginWindow(*this);
+            break;
+        case WindowKind::message:
+            window = new ui::MessageWindow(*this);
+            break;
+        case WindowKind::operations:
+            window = new ui::OperationsWindow(*this);
+            break;
+        case WindowKind::board_browser:
+            window = new ui::BoardBrowserWindow(*this);
+            break;
+        case WindowKind::post_viewer:
+            window = new ui::PostViewerWindow(*this);
+            break;
+        case WindowKind::image_viewer:
+            window = new ui::ImageViewerWindow(*this);
+            break;
+    }
+    windows_[index_of(kind)] = window;
+    connect(window, &ui::BorderlessWindow::close_requested, this, [this, kind, window] {
+        if (windows_[index_of(kind)] == window) {
+            close_window(kind);
+        }
+    });
+    window->centre_on_screen();
+    return window;
+}
+
+void Program::show_created(ui::BorderlessWindow* window, WindowKind kind) {
+    window->created();
+    // The created event may have closed the window again.
+    if (windows_[index_of(kind)] == window) {
+        bring_to_front(window);
+    }
+}
+
+void Program::open_window(WindowKind kind) {
+    if (ui::BorderlessWindow* open = window(kind)) {
+        bring_to_front(open);
+        return;
+    }
+    show_created(create(kind), kind);
+}
+
+void Program::open_window_modal(WindowKind kind) {
+    if (ui::BorderlessWindow* open = window(kind)) {
+        bring_to_front(open);
+        return;
+    }
+    ui::BorderlessWindow* window = create(kind);
+    // The operations window is modal only in the calling order: it closes the windows it would
+    // block, and the windows opened from it have to take input.
+    if (kind != WindowKind::operations) {
+        window->setWindowModality(Qt::ApplicationModal);
+    }
+    QEventLoop loop;
+    connect(this, &Program::window_closed, &loop, [&loop, window](ui::BorderlessWindow* gone) {
+        if (gone == window) {
+            loop.quit();
+        }
+    });
+    ++modal_depth_;
+    show_created(window, kind);
+    if (windows_[index_of(kind)] == window) {
+        loop.exec();
+    }
+    --modal_depth_;
+    schedule_sweep();
+    end_run_if_done();
+}
+
+void Program::close_window(WindowKind kind) {
+    ui::BorderlessWindow* window = windows_[index_of(kind)].data();
+    if (window == nullptr) {
+        return;
+    }
+    windows_[index_of(kind)] = nullptr;
+    window->hide();
+    closed_.push_back(window);
+    emit window_closed(window);
+    schedule_sweep();
+    end_run_if_done();
+}
+
+bool Program::window_exists(WindowKind kind) const {
+    return window(kind) != nullptr;
+}
+
+ui::BorderlessWindow* Program::window(WindowKind kind) const {
+    return windows_[index_of(kind)].data();
+}
+
+void Program::close_all_windows() {
+    for (int i = 0; i < window_kind_count; ++i) {
+        close_window(static_cast<WindowKind>(i));
+    }
+}
+
+void Program::start_worker(std::function<void()> routine) {
+    try {
+        std::thread(std::move(routine)).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: the operation does not run, like any other silent failure.
+    }
+}
+
+void Program::end_program() {
+    if (end_handler_) {
+        end_handler_(0);
+        return;
+    }
+    // Workers may still be inside a request; leaving without running destructors keeps them
+    // from touching torn-down state.
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+void Program::schedule_sweep(int delay_ms) {
+    if (sweep_scheduled_ || closed_.empty()) {
+        return;
+    }
+    sweep_scheduled_ = true;
+    QTimer::singleShot(delay_ms, this, [this] {
+        sweep_scheduled_ = false;
+        sweep_closed_windows();
+    });
+}
+
+void Program::sweep_closed_windows() {
+    // Outside every modal loop and request wait, the event came straight from the outermost
+    // loop, so no handler of a closed window can be on the stack.
+    if (modal_depth_ > 0) {
+        return;  // the modal loop schedules the sweep again when it returns
+    }
+    if (pump_depth > 0) {
+        schedule_sweep(50);  // a request is under way; look again once it may have ended
+        return;
+    }
+    std::vector<ui::BorderlessWindow*> doomed;
+    doomed.swap(closed_);
+    for (ui::BorderlessWindow* window : doomed) {
+        delete window;
+    }
+}
+
+void Program::end_run_if_done() {
+    if (main_loop_ != nullptr && modal_depth_ == 0 && !window_exists(WindowKind::login)) {
+        main_loop_->quit();
+    }
+}
+
+}  // namespace tamsor::app

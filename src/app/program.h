@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "forum/forum_hosts.h"
+#include "forum/shared_state.h"
+
+class QEventLoop;
+
+namespace tamsor::ui {
+class BorderlessWindow;
+}
+
+namespace tamsor::app {
+
+// The six windows; each exists at most once at a time.
+enum class WindowKind { login, message, operations, board_browser, post_viewer, image_viewer };
+inline constexpr int window_kind_count = 6;
+
+// One run of the client: the hosts it talks to, the shared state, the open windows and the
+// window operations every window uses. Lives on the window thread.
+class Program : public QObject {
+    Q_OBJECT
+public:
+    explicit Program(ForumHosts hosts);
+    ~Program() override;
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    const ForumHosts& hosts() const { return hosts_; }
+    SharedState& state() { return state_; }
+
+    // Opens the login window and runs until it no longer exists and no modal window is open.
+    // The exit code.
+    int run();
+
+    // Creates the window, runs its created event, shows it and returns once it is closed.
+    void open_window_modal(WindowKind kind);
+    // Creates the window, runs its created event and shows it. An open window comes to the front.
+    void open_window(WindowKind kind);
+    // Hides the window at once; it is destroyed when none of its handlers is running any more.
+    void close_window(WindowKind kind);
+    bool window_exists(WindowKind kind) const;
+    ui::BorderlessWindow* window(WindowKind kind) const;
+    template <class W>
+    W* window_as(WindowKind kind) const {
+        return static_cast<W*>(window(kind));
+    }
+
+    // Runs the routine on a new thread that nobody waits for.
+    void start_worker(std::function<void()> routine);
+
+    // Ends the process at once with exit code 0.
+    void end_program();
+    // Tests replace the process end; the handler gets the exit code.
+    void set_end_handler(std::function<void(int)> handler) { end_handler_ = std::move(handler); }
+
+    // Closes every window (tests end a run this way).
+    void close_all_windows();
+
+    int modal_depth() const { return modal_depth_; }
+
+    // Lets the windows repaint while a request runs on the window thread; user input waits.
+    static void install_wait_pump();
+
+signals:
+    void window_closed(ui::BorderlessWindow* window);
+
+private:
+    ui::BorderlessWindow* create(WindowKind kind);
+    void show_created(ui::BorderlessWindow* window, WindowKind kind);
+    void sweep_closed_windows();
+    void schedule_sweep(int delay_ms = 0);
+    void end_run_if_done();
+
+    ForumHosts hosts_;
+    SharedState state_;
+    std::array<QPointer<ui::BorderlessWindow>, window_kind_count> windows_{};
+    std::vector<ui::BorderlessWindow*> closed_;  // hidden, waiting to be destroyed
+    int modal_depth_ = 0;
+    QEventLoop* main_loop_ = nullptr;
+    bool sweep_scheduled_ = false;
+    std::function<void(int)> end_handler_;
+};
+
+}  // namespace tamsor::app

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "forum/board_directory.h"
+#include "forum/thread_list.h"
+#include "ui/borderless_window.h"
+#include "ui/window_relay.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+
+namespace tamsor::app {
+class Program;
+}
+
+namespace tamsor::ui {
+
+class PictureButton;
+
+// Board names beside their links, and the threads of one board beside their post IDs. The right
+// list of each pair follows the left one's selection and takes no input of its own.
+class BoardBrowserWindow : public BorderlessWindow, public ThreadListView {
+    Q_OBJECT
+public:
+    explicit BoardBrowserWindow(app::Program& program);
+
+    std::string board_address() override;
+    void clear_thread_lists() override;
+    void set_fetch_enabled(bool enabled) override;
+    void show_board_info(std::string_view text) override;
+    void add_thread_title(std::string_view title) override;
+    void add_post_id(std::string_view post_id) override;
+    std::string status() override;
+    void set_status(std::string_view status) override;
+
+    // What the board directory worker reports, on the window thread.
+    void clear_board_lists();
+    void add_board_name(std::string_view name);
+    void add_board_link(std::string_view link);
+    void directory_status_step(int phase);
+
+private:
+    void start_directory_fetch();
+    void board_selected();
+    void board_opened();
+    void fetch_threads();
+    void thread_selected();
+    void thread_opened();
+    void close_and_show_operations();
+
+    app::Program& program_;
+    QListWidget* board_names_;
+    QListWidget* board_links_;
+    QLabel* directory_status_;
+    QLineEdit* selected_board_;
+    QLineEdit* board_address_;
+    PictureButton* fetch_threads_;
+    QListWidget* thread_titles_;
+    QListWidget* post_ids_;
+    QPlainTextEdit* thread_summary_;
+    QPlainTextEdit* board_info_;
+    QLabel* thread_status_;
+    RelayHandle relay_{this};
+};
+
+}  // namespace tamsor::ui

@@ -1,0 +1,95 @@
+#include "ui/borderless_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+
+namespace tamsor::ui {
+
+BorderlessWindow::BorderlessWindow(const QString& name, QSize client_size, bool draggable)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), draggable_(draggable) {
+    setObjectName(name);
+    setAccessibleName(name);
+    resize(client_size);
+}
+
+void BorderlessWindow::centre_on_screen() {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen == nullptr) {
+        return;
+    }
+    QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
+void BorderlessWindow::set_always_on_top(bool on) {
+    QRect place = geometry();
+    bool was_visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    setGeometry(place);
+    if (was_visible) {
+        show();
+    }
+}
+
+void BorderlessWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit close_requested();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void BorderlessWindow::closeEvent(QCloseEvent* event) {
+    // The owner decides when the window goes, so that a handler still running keeps its window.
+    event->ignore();
+    emit close_requested();
+}
+
+void BorderlessWindow::mousePressEvent(QMouseEvent* event) {
+    if (!draggable_ || event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    pressed_ = true;
+    moving_by_hand_ = false;
+    press_global_ = event->globalPosition().toPoint();
+    press_offset_ = press_global_ - pos();
+}
+
+void BorderlessWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!pressed_ || !(event->buttons() & Qt::LeftButton)) {
+        return;
+    }
+    QPoint global = event->globalPosition().toPoint();
+    if (moving_by_hand_) {
+        move(global - press_offset_);
+        return;
+    }
+    // The move starts only once the mouse has travelled, so double-clicks reach the controls.
+    if ((global - press_global_).manhattanLength() < QApplication::startDragDistance()) {
+        return;
+    }
+    QWindow* handle = windowHandle();
+    if (handle != nullptr && handle->startSystemMove()) {
+        pressed_ = false;
+        return;
+    }
+    moving_by_hand_ = true;
+    move(global - press_offset_);
+}
+
+void BorderlessWindow::mouseReleaseEvent(QMouseEvent* event) {
+    pressed_ = false;
+    moving_by_hand_ = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+}  // namespace tamsor::ui

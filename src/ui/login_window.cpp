@@ -1,0 +1,83 @@
+#include "ui/login_window.h"
+
+#include <QLineEdit>
+
+#include "app/program.h"
+#include "ui/artwork.h"
+#include "ui/controls.h"
+#include "ui/picture_box.h"
+#include "ui/picture_button.h"
+
+namespace tamsor::ui {
+
+namespace {
+
+const QString signature = QStringLiteral(" · 自制小工具");
+const QString credit_line = QStringLiteral(" —— 小工具, 请勿滥用");
+
+}  // namespace
+
+LoginWindow::LoginWindow(app::Program& program)
+    : BorderlessWindow(QStringLiteral("LoginWindow"), QSize(411, 239)), program_(program) {
+    setWindowTitle(QStringLiteral(" Tamsor登陆 - (") +
+                   QString::fromStdString(program.hosts().forum_host) + QStringLiteral(")") +
+                   signature);
+    setWindowIcon(application_icon());
+
+    auto* frame = new OutlineFrame(this, QStringLiteral("外形框1"), {0, 0, 411, 239}, 2, Qt::black);
+    auto* logo = new PictureBox(frame, QStringLiteral("图片框1"), {3, 9, 373, 86},
+                                PictureBox::Fit::stretch, QStringLiteral("Tamsor"));
+    logo->set_picture(logo_banner());
+    make_label(frame, QStringLiteral("标签3"), {33, 96, 344, 24},
+               QStringLiteral("Tamsor登陆操作工具") + credit_line);
+    make_label(frame, QStringLiteral("标签1"), {13, 121, 57, 24}, QStringLiteral("账户名:"));
+    account_name_ = make_line_edit(frame, QStringLiteral("编辑框1"), {73, 121, 136, 24},
+                                   QStringLiteral("账户名"), EditBorder::single_line);
+    make_label(frame, QStringLiteral("标签2"), {13, 160, 57, 24}, QStringLiteral("密码:"));
+    password_ = make_line_edit(frame, QStringLiteral("编辑框2"), {73, 160, 136, 24},
+                               QStringLiteral("密码"), EditBorder::single_line);
+    password_->setEchoMode(QLineEdit::Password);
+    password_->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    make_label(frame, QStringLiteral("标签4"), {13, 201, 57, 24}, QStringLiteral("验证码:"));
+    captcha_code_ = make_line_edit(frame, QStringLiteral("编辑框3"), {73, 200, 136, 24},
+                                   QStringLiteral("验证码"), EditBorder::single_line);
+    captcha_code_->setMaxLength(5);
+    captcha_picture_ = new PictureBox(frame, QStringLiteral("图片框2"), {226, 120, 168, 64},
+                                      PictureBox::Fit::stretch, QStringLiteral("验证码图片"));
+    captcha_picture_->set_border(true);
+    auto* login = new PictureButton(frame, QStringLiteral("图形按钮1"), {298, 192, 96, 32},
+                                    ButtonArt::login, QStringLiteral("登陆"));
+    auto* close = new PictureButton(frame, QStringLiteral("图形按钮2"), {377, 2, 32, 32},
+                                    ButtonArt::close_cross, QStringLiteral("关闭"));
+
+    connect(login, &PictureButton::clicked, this, &LoginWindow::submit);
+    connect(captcha_code_, &QLineEdit::returnPressed, this, &LoginWindow::submit);
+    connect(close, &PictureButton::released_over, this, [this] { program_.end_program(); });
+}
+
+void LoginWindow::created() {
+    reload_captcha(program_.hosts(), *this);
+}
+
+LoginForm LoginWindow::login_form() {
+    return {account_name_->text().toStdString(), password_->text().toStdString(),
+            captcha_code_->text().toStdString()};
+}
+
+void LoginWindow::show_captcha(const ByteArray& picture) {
+    captcha_picture_->set_picture_bytes(picture);
+}
+
+void LoginWindow::show_message() {
+    program_.open_window_modal(app::WindowKind::message);
+}
+
+void LoginWindow::clear_captcha_code() {
+    captcha_code_->clear();
+}
+
+void LoginWindow::submit() {
+    submit_login(program_.hosts(), program_.state(), *this);
+}
+
+}  // namespace tamsor::ui

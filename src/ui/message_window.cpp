@@ -1,0 +1,47 @@
+#include "ui/message_window.h"
+
+#include <QLabel>
+
+#include "app/program.h"
+#include "forum/message_texts.h"
+#include "ui/controls.h"
+#include "ui/login_window.h"
+#include "ui/picture_button.h"
+
+namespace tamsor::ui {
+
+MessageWindow::MessageWindow(app::Program& program)
+    : BorderlessWindow(QStringLiteral("MessageWindow"), QSize(320, 78), /*draggable=*/false),
+      program_(program) {
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+
+    auto* frame =
+        new OutlineFrame(this, QStringLiteral("外形框1"), {0, 0, 320, 78}, 2, QColor(255, 0, 0));
+    make_label(frame, QStringLiteral("标签1"), {6, 3, 50, 24}, QStringLiteral("Tips："),
+               {window_font(QStringLiteral("Lucida Console"), 16), {}});
+    text_ = make_label(frame, QStringLiteral("标签2"), {8, 23, 304, 24}, QString(),
+                       {window_font(QStringLiteral("黑体"), 16), {}});
+    auto* ok = new PictureButton(frame, QStringLiteral("图形按钮1"), {120, 48, 80, 25},
+                                 ButtonArt::message_ok, QStringLiteral("确定"));
+    connect(ok, &PictureButton::clicked, this, &MessageWindow::confirm);
+}
+
+void MessageWindow::created() {
+    int32_t code = program_.state().message_code;
+    set_caption(text_, qtext(message_texts(code)));
+    if (code == 2) {
+        if (auto* login = program_.window_as<LoginWindow>(app::WindowKind::login)) {
+            login->clear_captcha_code();
+        }
+    }
+}
+
+void MessageWindow::confirm() {
+    // The decision follows the text shown, not the code, which may have changed meanwhile.
+    if (text_->text() == qtext(success_message)) {
+        program_.open_window_modal(app::WindowKind::operations);
+    }
+    program_.close_window(app::WindowKind::message);
+}
+
+}  // namespace tamsor::ui

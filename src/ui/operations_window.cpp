@@ -1,0 +1,169 @@
+#include "ui/operations_window.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+#include "app/program.h"
+#include "ui/artwork.h"
+#include "ui/controls.h"
+#include "ui/picture_box.h"
+#include "ui/picture_button.h"
+
+namespace tamsor::ui {
+
+namespace {
+
+const QColor red(255, 0, 0);
+const QColor orange(255, 128, 0);
+const QColor pink_violet(255, 168, 255);
+const QColor light_grey(236, 236, 236);
+
+// Forwards the reports of a profile worker to the window thread, where the window may be gone.
+class ProfileReport : public ProfileView {
+public:
+    ProfileReport(std::shared_ptr<WindowRelay> relay, OperationsWindow* window)
+        : relay_(std::move(relay)), window_(window) {}
+
+    void set_status(std::string_view status) override {
+        relay_->post([window = window_, text = std::string(status)] { window->set_status(text); });
+    }
+    void store_field(ProfileField field, std::string_view value) override {
+        relay_->post([window = window_, field, text = std::string(value)] {
+            window->store_field(field, text);
+        });
+    }
+    void show_label(ProfileLabel label, std::string_view value) override {
+        relay_->post([window = window_, label, text = std::string(value)] {
+            window->show_label(label, text);
+        });
+    }
+
+private:
+    std::shared_ptr<WindowRelay> relay_;
+    OperationsWindow* window_;  // used only on the window thread, while the relay holds it alive
+};
+
+}  // namespace
+
+OperationsWindow::OperationsWindow(app::Program& program)
+    : BorderlessWindow(QStringLiteral("OperationsWindow"), QSize(248, 502)), program_(program) {
+    const QString yahei = QStringLiteral("微软雅黑");
+    auto* frame = new OutlineFrame(this, QStringLiteral("外形框1"), {0, 0, 248, 502}, 3, Qt::black);
+    make_label(frame, QStringLiteral("标签1"), {40, 8, 168, 16}, QStringLiteral("操作界面"),
+               {window_font(QStringLiteral("黑体"), 16, true), {}});
+    auto* end = new PictureButton(frame, QStringLiteral("图形按钮3"), {219, 4, 24, 24},
+                                  ButtonArt::close_cross_small, QStringLiteral("退出"));
+    new SplitterBar(frame, QStringLiteral("VCL分割条1"), {0, 29, 245, 4});
+    auto* punch = new PictureButton(frame, QStringLiteral("图形按钮1"), {32, 40, 184, 24},
+                                    ButtonArt::punch, QStringLiteral("一键签到"));
+
+    auto* profile = new PictureBox(frame, QStringLiteral("图片框1"), {8, 72, 232, 100},
+                                   PictureBox::Fit::top_left, QStringLiteral("账户信息"));
+    profile->set_picture(profile_panel());
+    const QString fetching = QStringLiteral("获取中");
+    quenda_id_ = make_label(profile, QStringLiteral("QuendaID"), {67, 19, 110, 16}, fetching,
+                            {window_font(yahei, 12), red});
+    level_ = make_label(profile, QStringLiteral("等级"), {66, 37, 88, 16}, fetching,
+                        {window_font(yahei, 14, true), orange});
+    db_ = make_label(profile, QStringLiteral("DB"), {66, 57, 62, 16}, fetching,
+                     {window_font(yahei, 14, true), red});
+    auto* refresh = new PictureButton(profile, QStringLiteral("图形按钮2"), {21, 74, 79, 20},
+                                      ButtonArt::refresh, QStringLiteral("刷新信息"));
+
+    auto* panel = new PictureBox(frame, QStringLiteral("图片框2"), {8, 176, 232, 144},
+                                 PictureBox::Fit::top_left, QStringLiteral("操作功能"));
+    panel->set_picture(operations_panel());
+    auto* boards = new PictureButton(panel, QStringLiteral("图形按钮4"), {7, 19, 107, 29},
+                                     ButtonArt::browse_boards, QStringLiteral("浏览板块"));
+    auto* posts = new PictureButton(panel, QStringLiteral("图形按钮5"), {119, 19, 107, 29},
+                                    ButtonArt::post_operations, QStringLiteral("帖子操作"));
+    new PictureButton(panel, QStringLiteral("图形按钮6"), {8, 56, 216, 80}, ButtonArt::placeholder,
+                      QStringLiteral("虚拟待位"));
+    make_label(frame, QStringLiteral("透明标签1"), {160, 128, 72, 16},
+               QStringLiteral("广告佳位..."), {window_font(yahei, 16), pink_violet});
+
+    auto* credits = new PictureBox(frame, QStringLiteral("图片框3"), {8, 327, 232, 130},
+                                   PictureBox::Fit::top_left, QStringLiteral("Tamsor"));
+    credits->set_picture(credits_picture());
+    new SplitterBar(frame, QStringLiteral("VCL分割条2"), {0, 464, 245, 4});
+    always_on_top_ =
+        make_check_box(frame, QStringLiteral("选择框1"), {8, 472, 88, 24},
+                       QStringLiteral("总在最前"), window_font(QStringLiteral("黑体"), 16));
+    status_ = make_label(frame, QStringLiteral("标签2"), {99, 471, 101, 24},
+                         QStringLiteral("状态：暂无操作"), {window_font(yahei, 14, true), {}});
+    make_label(frame, QStringLiteral("标签3"), {210, 469, 32, 27}, QStringLiteral("T.s"),
+               {window_font(yahei, 16, true), light_grey});
+
+    connect(punch, &PictureButton::clicked, this, &OperationsWindow::punch);
+    connect(refresh, &PictureButton::clicked, this, &OperationsWindow::start_profile_worker);
+    connect(end, &PictureButton::clicked, this, [this] { program_.end_program(); });
+    connect(boards, &PictureButton::clicked, this,
+            [this] { program_.open_window(app::WindowKind::board_browser); });
+    connect(posts, &PictureButton::clicked, this,
+            [this] { program_.open_window(app::WindowKind::post_viewer); });
+    connect(always_on_top_, &QCheckBox::clicked, this,
+            [this] { set_always_on_top(always_on_top_->isChecked()); });
+}
+
+void OperationsWindow::created() {
+    show();
+    program_.close_window(app::WindowKind::login);
+    program_.close_window(app::WindowKind::message);
+    start_profile_worker();
+}
+
+void OperationsWindow::show_message() {
+    program_.open_window_modal(app::WindowKind::message);
+}
+
+void OperationsWindow::start_profile_worker() {
+    auto report = std::make_shared<ProfileReport>(relay_.relay(), this);
+    program_.start_worker([hosts = program_.hosts(), report]() mutable {
+        profile_worker(std::move(hosts), std::move(report));
+    });
+}
+
+void OperationsWindow::set_status(std::string_view status) {
+    set_caption(status_, qtext(status));
+}
+
+void OperationsWindow::store_field(ProfileField field, std::string_view value) {
+    SharedState& state = program_.state();
+    std::string* target = nullptr;
+    switch (field) {
+        case ProfileField::home_page_text:
+            target = &state.home_page_text;
+            break;
+        case ProfileField::verify_hash:
+            target = &state.verify_hash;
+            break;
+        case ProfileField::punch_verify:
+            target = &state.punch_verify;
+            break;
+        case ProfileField::db_balance:
+            target = &state.db_balance;
+            break;
+        case ProfileField::account_id:
+            target = &state.account_id;
+            break;
+        case ProfileField::account_level:
+            target = &state.account_level;
+            break;
+    }
+    if (target != nullptr) {
+        target->assign(value);
+    }
+}
+
+void OperationsWindow::show_label(ProfileLabel label, std::string_view value) {
+    QLabel* target = label == ProfileLabel::db          ? db_
+                     : label == ProfileLabel::quenda_id ? quenda_id_
+                                                        : level_;
+    set_caption(target, qtext(value));
+}
+
+void OperationsWindow::punch() {
+    daily_punch(program_.hosts(), program_.state(), *this);
+}
+
+}  // namespace tamsor::ui

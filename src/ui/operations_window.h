@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+
+#include "forum/profile.h"
+#include "forum/punch.h"
+#include "ui/borderless_window.h"
+#include "ui/window_relay.h"
+
+class QCheckBox;
+class QLabel;
+
+namespace tamsor::app {
+class Program;
+}
+
+namespace tamsor::ui {
+
+// The main window after sign-in: profile, daily punch, the ways to the board browser and the
+// post viewer, and the always-on-top switch.
+class OperationsWindow : public BorderlessWindow, public PunchView {
+    Q_OBJECT
+public:
+    explicit OperationsWindow(app::Program& program);
+
+    // Shows itself, closes the login and message windows and starts the profile fetch.
+    void created() override;
+
+    void show_message() override;
+    void start_profile_worker() override;
+
+    // What the profile fetch reports, on the window thread.
+    void set_status(std::string_view status);
+    void store_field(ProfileField field, std::string_view value);
+    void show_label(ProfileLabel label, std::string_view value);
+
+private:
+    void punch();
+
+    app::Program& program_;
+    QLabel* quenda_id_;
+    QLabel* level_;
+    QLabel* db_;
+    QLabel* status_;
+    QCheckBox* always_on_top_;
+    RelayHandle relay_{this};
+};
+
+}  // namespace tamsor::ui

@@ -1,0 +1,91 @@
+#include "ui/picture_box.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tamsor::ui {
+
+QImage decode_picture(const std::string& bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // Formats that do not declare their size up front are still held to the same bound.
+    QImageReader::setAllocationLimit(int(max_picture_pixels * 4 / (1024 * 1024)) + 1);
+    QSize declared = reader.size();
+    if (declared.isValid()) {
+        bool too_big = declared.width() > max_picture_side ||
+                       declared.height() > max_picture_side ||
+                       qint64(declared.width()) * declared.height() > max_picture_pixels;
+        if (too_big) {
+            return {};
+        }
+    }
+    QImage image;
+    if (!reader.read(&image)) {
+        return {};
+    }
+    return image;
+}
+
+PictureBox::PictureBox(QWidget* parent, const QString& name, const QRect& place, Fit fit,
+                       const QString& accessible_name)
+    : QWidget(parent), fit_(fit) {
+    setObjectName(name);
+    setAccessibleName(accessible_name);
+    setGeometry(place);
+}
+
+void PictureBox::set_border(bool on) {
+    border_ = on;
+    update();
+}
+
+void PictureBox::set_background(const QColor& colour) {
+    background_ = colour;
+    update();
+}
+
+void PictureBox::set_picture(const QPixmap& picture) {
+    picture_ = picture;
+    update();
+}
+
+void PictureBox::set_picture_bytes(const std::string& bytes) {
+    QImage image = decode_picture(bytes);
+    set_picture(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (background_.isValid()) {
+        painter.fillRect(rect(), background_);
+    }
+    if (!picture_.isNull()) {
+        if (fit_ == Fit::stretch) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawPixmap(rect(), picture_);
+        } else {
+            painter.drawPixmap(0, 0, picture_);
+        }
+    }
+    if (border_) {
+        painter.setPen(QPen(QColor(100, 100, 100), 1));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit double_clicked();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+}  // namespace tamsor::ui

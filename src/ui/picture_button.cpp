@@ -1,0 +1,61 @@
+#include "ui/picture_button.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tamsor::ui {
+
+PictureButton::PictureButton(QWidget* parent, const QString& name, const QRect& place,
+                             ButtonArt art, const QString& accessible_name)
+    : QAbstractButton(parent), looks_(button_looks(art)) {
+    setObjectName(name);
+    setAccessibleName(accessible_name);
+    setText(accessible_name);  // read by assistive technology; the pictures carry the caption
+    setGeometry(place);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_Hover);
+}
+
+const QPixmap& PictureButton::current_look() const {
+    if (!isEnabled()) {
+        return looks_.disabled;
+    }
+    if (isDown()) {
+        return looks_.pressed;
+    }
+    if (hovered_) {
+        return looks_.hover;
+    }
+    return looks_.normal;
+}
+
+void PictureButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QPixmap& look = current_look();
+    if (!look.isNull()) {
+        painter.drawPixmap(rect(), look);
+    }
+}
+
+void PictureButton::enterEvent(QEnterEvent* event) {
+    hovered_ = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void PictureButton::leaveEvent(QEvent* event) {
+    hovered_ = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
+    bool over = event->button() == Qt::LeftButton && isEnabled() &&
+                rect().contains(event->position().toPoint());
+    QAbstractButton::mouseReleaseEvent(event);
+    if (over) {
+        emit released_over();
+    }
+}
+
+}  // namespace tamsor::ui

@@ -1,0 +1,193 @@
+// The way from the login window to the operations window and back out, driven through the
+// windows' controls as a person would.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include "ui/picture_box.h"
+#include "ui_test_support.h"
+
+namespace tamsor::test {
+namespace {
+
+using app::WindowKind;
+
+class LoginFlow : public ClientTest {};
+
+TEST_F(LoginFlow, StartShowsLoginWindowWithCaptcha) {
+    program_->open_window(WindowKind::login);
+    ui::BorderlessWindow* login = window(WindowKind::login);
+    ASSERT_NE(login, nullptr);
+    EXPECT_TRUE(login->isVisible());
+    EXPECT_EQ(login->size(), QSize(411, 239));
+    EXPECT_EQ(request_count("/class/CAP/codeshow.php?sid=5307"), 1);
+    auto* captcha = control<ui::PictureBox>(WindowKind::login, "图片框2");
+    ASSERT_NE(captcha, nullptr);
+    EXPECT_TRUE(captcha->has_picture());
+    EXPECT_EQ(login->windowTitle(), QString(" Tamsor登陆 - (") +
+                                        QString::fromStdString(sim_.forum_host()) + ")" +
+                                        login->windowTitle().section(')', -1));
+    EXPECT_TRUE(login->windowTitle().startsWith(" Tamsor登陆 - ("));
+    EXPECT_FALSE(login->windowIcon().isNull());
+
+    // The captcha box takes five characters; the password box shows none of what is typed.
+    type(WindowKind::login, "编辑框3", "abcdef");
+    EXPECT_EQ(control<QLineEdit>(WindowKind::login, "编辑框3")->text(), "abcde");
+    EXPECT_EQ(control<QLineEdit>(WindowKind::login, "编辑框2")->echoMode(), QLineEdit::Password);
+}
+
+TEST_F(LoginFlow, WrongCaptchaEmptiesTheBoxAndFetchesANewOne) {
+    program_->open_window(WindowKind::login);
+    ASSERT_TRUE(window(WindowKind::login));
+    std::string code = sim_.last_captcha_code();
+    fill_login(code == "00000" ? "11111" : "00000");
+
+    QString message;
+    QString captcha_box_while_shown = "not seen";
+    int captcha_requests_while_shown = -1;
+    Script script([this] { program_->close_all_windows(); });
+    script.step(
+        "wrong captcha message", [this] { return window(WindowKind::message) != nullptr; },
+        [&] {
+            message = label_text(WindowKind::message, "标签2");
+            captcha_box_while_shown = control<QLineEdit>(WindowKind::login, "编辑框3")->text();
+            captcha_requests_while_shown = request_count("/class/CAP/codeshow.php");
+            click(control<QWidget>(WindowKind::message, "图形按钮1"));
+        });
+    script.start();
+    // Enter in the captcha box signs in like the button.
+    QTest::keyClick(control<QLineEdit>(WindowKind::login, "编辑框3"), Qt::Key_Return);
+
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(message, "抱歉！您输入的验证码不正确！");
+    EXPECT_EQ(captcha_box_while_shown, "");
+    EXPECT_EQ(captcha_requests_while_shown, 1);
+    EXPECT_EQ(request_count("/class/CAP/codeshow.php"), 2);
+    EXPECT_FALSE(window(WindowKind::message));
+    ASSERT_TRUE(window(WindowKind::login));
+    EXPECT_TRUE(window(WindowKind::login)->isVisible());
+}
+
+TEST_F(LoginFlow, EscOnTheSuccessMessageKeepsTheLoginWindow) {
+    program_->open_window(WindowKind::login);
+    fill_login(sim_.last_captcha_code());
+    Script script([this] { program_->close_all_windows(); });
+    script.step(
+        "success message", [this] { return window(WindowKind::message) != nullptr; },
+        [this] { QTest::keyClick(window(WindowKind::message), Qt::Key_Escape); });
+    script.start();
+    click(control<QWidget>(WindowKind::login, "图形按钮1"));
+
+    EXPECT_TRUE(script.finished());
+    EXPECT_FALSE(window(WindowKind::operations));
+    EXPECT_TRUE(window(WindowKind::login));
+    EXPECT_EQ(request_count("/class/CAP/codeshow.php"), 1);  // no new captcha after success
+}
+
+TEST_F(LoginFlow, SignInLeavesOnlyTheOperationsWindowAndEscEndsTheRun) {
+    std::vector<QString> statuses;
+    bool only_operations = false;
+    QString quenda_id, level, db;
+    int code = run_signed_in([&](Script& script) {
+        script.step(
+            "profile shown",
+            [&] {
+                QString status = label_text(WindowKind::operations, "标签2");
+                if (statuses.empty() || statuses.back() != status) {
+                    statuses.push_back(status);
+                }
+                return profile_shown();
+            },
+            [&] {
+                only_operations = !window(WindowKind::login) && !window(WindowKind::message) &&
+                                  window(WindowKind::operations)->isVisible();
+                quenda_id = label_text(WindowKind::operations, "QuendaID");
+                level = label_text(WindowKind::operations, "等级");
+                db = label_text(WindowKind::operations, "DB");
+                QTest::keyClick(window(WindowKind::operations), Qt::Key_Escape);
+            });
+    });
+
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(end_code_);  // the run ended by its own rule, not by end_program
+    EXPECT_TRUE(only_operations);
+    EXPECT_EQ(quenda_id, "10086");
+    EXPECT_FALSE(level.isEmpty());
+    EXPECT_NE(level, "获取中");
+    EXPECT_FALSE(db.isEmpty());
+    ASSERT_GE(statuses.size(), 2u);
+    EXPECT_TRUE(std::find(statuses.begin(), statuses.end(), "状态：100％") != statuses.end());
+    EXPECT_EQ(statuses.back(), "状态：暂无操作");
+    for (int kind = 0; kind < app::window_kind_count; ++kind) {
+        EXPECT_FALSE(program_->window_exists(static_cast<WindowKind>(kind))) << kind;
+    }
+}
+
+TEST_F(LoginFlow, PunchReportsSuccessAndRefreshesTheProfile) {
+    QString punch_message;
+    int home_fetches_before = 0;
+    int code = run_signed_in([&](Script& script) {
+        script
+            .step(
+                "profile shown", [&] { return profile_shown(); },
+                [&] {
+                    home_fetches_before = home_page_fetches();
+                    click(control<QWidget>(WindowKind::operations, "图形按钮1"));
+                })
+            .step(
+                "punch message", [&] { return window(WindowKind::message) != nullptr; },
+                [&] {
+                    punch_message = label_text(WindowKind::message, "标签2");
+                    click(control<QWidget>(WindowKind::message, "图形按钮1"));
+                })
+            .step(
+                "profile fetched again",
+                [&] {
+                    return !window(WindowKind::message) &&
+                           home_page_fetches() > home_fetches_before &&
+                           label_text(WindowKind::operations, "标签2") == "状态：暂无操作";
+                },
+                [&] { QTest::keyClick(window(WindowKind::operations), Qt::Key_Escape); });
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(punch_message, "恭喜您，签到成功！");
+}
+
+TEST_F(LoginFlow, CloseButtonsEndTheProgram) {
+    program_->open_window(WindowKind::login);
+    auto* cross = control<QWidget>(WindowKind::login, "图形按钮2");
+    ASSERT_NE(cross, nullptr);
+    // The cross reacts to the release, not to the press.
+    QTest::mousePress(cross, Qt::LeftButton);
+    EXPECT_FALSE(end_code_);
+    QTest::mouseRelease(cross, Qt::LeftButton);
+    EXPECT_EQ(end_code_, 0);
+}
+
+TEST_F(LoginFlow, AlwaysOnTopSwitchKeepsThePlace) {
+    program_->open_window(WindowKind::operations);
+    ui::BorderlessWindow* operations = window(WindowKind::operations);
+    ASSERT_NE(operations, nullptr);
+    operations->move(40, 50);
+    QRect place = operations->geometry();
+    auto* box = control<QCheckBox>(WindowKind::operations, "选择框1");
+    ASSERT_FALSE(box->isChecked());
+    EXPECT_FALSE(operations->windowFlags() & Qt::WindowStaysOnTopHint);
+
+    click(box);
+    EXPECT_TRUE(operations->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(operations->isVisible());
+    EXPECT_EQ(operations->geometry(), place);
+
+    click(box);
+    EXPECT_FALSE(operations->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(operations->isVisible());
+
+    // The cross at the top right ends the program.
+    click(control<QWidget>(WindowKind::operations, "图形按钮3"));
+    EXPECT_EQ(end_code_, 0);
+}
+
+}  // namespace
+}  // namespace tamsor::test

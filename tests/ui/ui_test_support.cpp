@@ -1,0 +1,162 @@
+#include "ui_test_support.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include "http/http_request.h"
+
+namespace tamsor::test {
+
+bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeout_ms) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+Script& Script::step(std::string what, std::function<bool()> ready, std::function<void()> action) {
+    steps_.push_back({std::move(what), std::move(ready), std::move(action)});
+    return *this;
+}
+
+void Script::start() {
+    if (!steps_.empty()) {
+        arm(0);
+    }
+}
+
+void Script::arm(size_t index) {
+    auto* timer = new QTimer(this);
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    timer->setInterval(3);
+    connect(timer, &QTimer::timeout, this, [this, timer, clock, index] {
+        const Step& step = steps_[index];
+        if (step.ready()) {
+            timer->stop();
+            delete clock;
+            done_ = index + 1;
+            if (done_ < steps_.size()) {
+                arm(done_);
+            }
+            step.action();
+            return;
+        }
+        if (clock->elapsed() > 15000) {
+            timer->stop();
+            delete clock;
+            ADD_FAILURE() << "script step never became ready: " << step.what;
+            bail_();
+        }
+    });
+    timer->start();
+}
+
+void ClientTest::SetUp() {
+    clear_cookie_store();
+    ASSERT_TRUE(sim_.start());
+    program_ = std::make_unique<app::Program>(ForumHosts{sim_.account_host(), sim_.forum_host()});
+    program_->set_end_handler([this](int code) {
+        end_code_ = code;
+        program_->close_all_windows();
+    });
+}
+
+void ClientTest::TearDown() {
+    if (program_) {
+        program_->close_all_windows();
+    }
+    program_.reset();
+    sim_.stop();
+}
+
+QString ClientTest::label_text(app::WindowKind kind, const char* name) const {
+    auto* label = control<QLabel>(kind, name);
+    return label == nullptr ? QString() : label->text();
+}
+
+void ClientTest::click(QWidget* widget) {
+    ASSERT_NE(widget, nullptr);
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+void ClientTest::double_click(QWidget* widget, QPoint at) {
+    ASSERT_NE(widget, nullptr);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at.isNull() ? widget->rect().center() : at);
+}
+
+void ClientTest::type(app::WindowKind kind, const char* edit, const QString& text) {
+    auto* box = control<QLineEdit>(kind, edit);
+    ASSERT_NE(box, nullptr) << edit;
+    box->setFocus();
+    QTest::keyClicks(box, text);
+}
+
+void ClientTest::fill_login(const std::string& captcha_code) {
+    const sim::DemoAccount& account = sim::Simulator::demo_accounts().front();
+    type(app::WindowKind::login, "编辑框1", QString::fromStdString(account.name));
+    type(app::WindowKind::login, "编辑框2", QString::fromStdString(account.password));
+    type(app::WindowKind::login, "编辑框3", QString::fromStdString(captcha_code));
+}
+
+int ClientTest::request_count(const std::string& target_prefix) const {
+    int count = 0;
+    for (const sim::LoggedRequest& request : sim_.request_log()) {
+        if (request.target.rfind(target_prefix, 0) == 0) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+int ClientTest::home_page_fetches() const {
+    int count = 0;
+    for (const sim::LoggedRequest& request : sim_.request_log()) {
+        count += request.host == "forum" && request.target == "/" ? 1 : 0;
+    }
+    return count;
+}
+
+bool ClientTest::profile_shown() const {
+    QString db = label_text(app::WindowKind::operations, "DB");
+    return !db.isEmpty() && db != "获取中" &&
+           label_text(app::WindowKind::operations, "标签2") == "状态：暂无操作";
+}
+
+int ClientTest::run_signed_in(const std::function<void(Script&)>& after_login) {
+    using app::WindowKind;
+    Script script([this] { program_->close_all_windows(); });
+    script
+        .step(
+            "login window with captcha",
+            [this] {
+                return request_count("/class/CAP/codeshow.php") == 1 &&
+                       window(WindowKind::login) != nullptr;
+            },
+            [this] {
+                fill_login(sim_.last_captcha_code());
+                click(control<QWidget>(WindowKind::login, "图形按钮1"));
+            })
+        .step(
+            "success message",
+            [this] { return label_text(WindowKind::message, "标签2") == "欢迎回来，登陆成功！"; },
+            [this] { click(control<QWidget>(WindowKind::message, "图形按钮1")); });
+    after_login(script);
+    script.start();
+    int code = program_->run();
+    EXPECT_TRUE(script.finished());
+    return code;
+}
+
+}  // namespace tamsor::test

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/program.h"
+#include "simulator.h"
+#include "ui/borderless_window.h"
+
+namespace tamsor::test {
+
+// Processes events until the condition holds or the time is up; whether it held.
+bool wait_until(const std::function<bool()>& condition, int timeout_ms = 10000);
+
+// Steps that run, one after the other, from the event loop, once each step's condition holds.
+// A step's action may block in a modal window's loop: the next step is armed before the action
+// runs, so it keeps polling inside that loop. A step that never becomes ready fails the test
+// and calls `bail` so every blocked call can return.
+class Script : public QObject {
+public:
+    explicit Script(std::function<void()> bail) : bail_(std::move(bail)) {}
+
+    Script& step(std::string what, std::function<bool()> ready, std::function<void()> action);
+    void start();
+    bool finished() const { return done_ == steps_.size(); }
+
+private:
+    struct Step {
+        std::string what;
+        std::function<bool()> ready;
+        std::function<void()> action;
+    };
+    void arm(size_t index);
+
+    std::function<void()> bail_;
+    std::vector<Step> steps_;
+    size_t done_ = 0;
+};
+
+// A run of the client against a simulator in this process.
+class ClientTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    ui::BorderlessWindow* window(app::WindowKind kind) const { return program_->window(kind); }
+    template <class T>
+    T* control(app::WindowKind kind, const char* name) const {
+        ui::BorderlessWindow* w = program_->window(kind);
+        return w == nullptr ? nullptr : w->findChild<T*>(QString::fromUtf8(name));
+    }
+    QString label_text(app::WindowKind kind, const char* name) const;
+
+    void click(QWidget* widget);
+    void double_click(QWidget* widget, QPoint at = {});
+    void type(app::WindowKind kind, const char* edit, const QString& text);
+    // Fills the login form with the first demo account and the shown captcha code.
+    void fill_login(const std::string& captcha_code);
+    int request_count(const std::string& target_prefix) const;
+    int home_page_fetches() const;
+    // The operations window shows a finished profile fetch.
+    bool profile_shown() const;
+
+    // Logs in through the windows, with a script for what happens once the operations window
+    // is up; returns when the run has ended. The exit code of the run.
+    int run_signed_in(const std::function<void(Script&)>& after_login);
+
+    sim::Simulator sim_;
+    std::unique_ptr<app::Program> program_;
+    std::optional<int> end_code_;
+};
+
+}  // namespace tamsor::test
