@@ -1,4 +1,3 @@
-#include <regex>
 #include <thread>
 
 #include "sim_fixture.h"

@@ -1,4 +1,4 @@
-#include <regex>
+#include <algorithm>
 #include <set>
 #include <utility>
 #include <vector>
@@ -10,12 +10,22 @@
 namespace tamsor::sim_test {
 namespace {
 
-// Group 1 of every match of the pattern, in page order.
-std::vector<std::string> all_groups(const std::string& text, const std::string& pattern) {
+// What the lazy pattern prefix(.*?)suffix captures, match by match: the text from each prefix
+// to the first suffix after it, provided no line break comes between.
+std::vector<std::string> all_groups(const std::string& text, const std::string& prefix,
+                                    const std::string& suffix) {
     std::vector<std::string> groups;
-    std::regex re(pattern);
-    for (std::sregex_iterator it(text.begin(), text.end(), re), end; it != end; ++it) {
-        groups.push_back((*it)[1]);
+    for (size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at + 1)) {
+        size_t start = at + prefix.size();
+        size_t end = text.find(suffix, start);
+        if (end == std::string::npos) {
+            break;
+        }
+        if (text.find_first_of("\r\n", start) < end) {
+            continue;
+        }
+        groups.push_back(text.substr(start, end - start));
+        at = end + suffix.size() - 1;
     }
     return groups;
 }
@@ -60,7 +70,7 @@ TEST_F(HomePage, DirectoryNamesAndLinksPairUpInOrder) {
     std::string home = page(forum_url("/"));
     std::vector<std::string> names;
     int captions = 0;
-    for (auto name : all_groups(home, "<h2 class=\"forumT mr10\">(.*?)</h2>")) {
+    for (auto name : all_groups(home, "<h2 class=\"forumT mr10\">", "</h2>")) {
         for (const char* markup : {"</font>", "<font color=red>", "<font color=blue>"}) {
             name = replace_all(name, markup, "");
         }
@@ -71,7 +81,7 @@ TEST_F(HomePage, DirectoryNamesAndLinksPairUpInOrder) {
         }
         names.push_back(name);
     }
-    auto links = all_groups(home, "<a href=\"(.*?)\" class=\"tittoo\"");
+    auto links = all_groups(home, "<a href=\"", "\" class=\"tittoo\"");
     const auto& boards = sim::boards();
     EXPECT_EQ(captions, 4);
     ASSERT_EQ(names.size(), boards.size());
@@ -126,8 +136,8 @@ TEST_F(BoardPage, CarriesBoardInformationTitlesAndIdsInOrder) {
                   std::to_string(board.today));
         EXPECT_EQ(text_between(text, ">|</span>排名：", "<img src="), std::to_string(board.rank));
 
-        auto titles = all_groups(text, "class=\"subject_t\">(.*?)</a>");
-        auto ids = all_groups(text, "id=\"a_ajax_(.*?)\" class=\"");
+        auto titles = all_groups(text, "class=\"subject_t\">", "</a>");
+        auto ids = all_groups(text, "id=\"a_ajax_", "\" class=\"");
         auto threads = sim::threads_of(board);
         ASSERT_EQ(threads.size(), 14u);
         ASSERT_EQ(titles.size(), threads.size());
@@ -197,7 +207,7 @@ TEST_F(PostPage, BodyKeywordsPopupAndPicturesFollowThePostShape) {
 
         std::vector<std::vector<std::string>> lines;
         for (const auto& line : split(body, "\r\n")) {
-            auto addresses = all_groups(line, "<img src=\"([^\"]+)\"");
+            auto addresses = all_groups(line, "<img src=\"", "\"");
             if (!addresses.empty()) {
                 lines.push_back(addresses);
             }
