@@ -46,8 +46,17 @@ private:
     std::vector<std::string> lines_;
 };
 
+// Names a picture by its format, so that logs of real pictures stay comparable.
 inline std::string picture_line(std::string_view what, const ByteArray& picture) {
-    return std::string(what) + ":" + std::to_string(picture.size()) + " bytes";
+    std::string kind = std::to_string(picture.size()) + " bytes";
+    if (picture.starts_with("\x89PNG")) {
+        kind = "png";
+    } else if (picture.starts_with("\xFF\xD8")) {
+        kind = "jpeg";
+    } else if (picture.starts_with("GIF8")) {
+        kind = "gif";
+    }
+    return std::string(what) + ":" + kind;
 }
 
 class RecordingLoginView : public LoginView {
