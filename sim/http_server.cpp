@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 
 #include "text/strings.h"
 
@@ -143,6 +144,7 @@ bool parse_head(std::string_view head, ServerRequest& request) {
     }
     request.method = parts[0];
     request.target = parts[1];
+    request.version = parts[2];
     auto question = request.target.find('?');
     request.path = request.target.substr(0, question);
     request.query = question == std::string::npos ? "" : request.target.substr(question + 1);
@@ -338,7 +340,13 @@ void HttpServer::serve(Connection& connection) {
         request.body = buffer.substr(0, length);
         buffer.erase(0, length);
 
-        ServerResponse response = handler_(request);
+        ServerResponse response;
+        try {
+            response = handler_(request);
+        } catch (const std::exception&) {
+            response = ServerResponse{};  // a handler fault must not take the server down
+            response.status = 500;
+        }
         if (response.reset) {
             reset = true;
             break;
@@ -346,7 +354,10 @@ void HttpServer::serve(Connection& connection) {
         if (!wire.pause(response.delay)) {
             break;
         }
-        keep_alive = !equal_ignoring_case(request.header("Connection"), "close");
+        std::string connection_header = request.header("Connection");
+        keep_alive = request.version == "HTTP/1.0"
+                         ? equal_ignoring_case(connection_header, "keep-alive")
+                         : !equal_ignoring_case(connection_header, "close");
         bool head_only = request.method == "HEAD";
         size_t body_length = response.stream ? response.stream_length : response.body.size();
         if (!wire.write(response_head(response, body_length, keep_alive))) {

@@ -25,7 +25,8 @@ struct ServerRequest {
     std::string target;  // path and query as sent
     std::string path;
     std::string query;
-    HeaderList headers;  // in the order received
+    std::string version;  // "HTTP/1.1" or "HTTP/1.0"
+    HeaderList headers;   // in the order received
     std::string body;
 
     // The first header of that name (letter case ignored), "" when there is none.

@@ -1,5 +1,7 @@
 #include "simulator.h"
 
+#include <deque>
+
 #include "faults.h"
 #include "hosts.h"
 #include "http_server.h"
@@ -63,8 +65,11 @@ struct Simulator::Impl {
     std::unique_ptr<HttpServer> account;
     std::unique_ptr<HttpServer> forum;
 
+    // A long-running simulator keeps only the newest requests.
+    static constexpr size_t kLogLimit = 10000;
+
     mutable std::mutex log_mutex;
-    std::vector<LoggedRequest> log;
+    std::deque<LoggedRequest> log;
     std::function<void(const LoggedRequest&)> observer;
 
     ServerResponse answer(const char* host_name, Handler handler, const ServerRequest& request) {
@@ -74,6 +79,9 @@ struct Simulator::Impl {
         {
             std::lock_guard lock(log_mutex);
             log.push_back(entry);
+            if (log.size() > kLogLimit) {
+                log.pop_front();
+            }
             notify = observer;
         }
         if (notify) {
@@ -163,7 +171,7 @@ Fault Simulator::fault() const {
 
 std::vector<LoggedRequest> Simulator::request_log() const {
     std::lock_guard lock(impl_->log_mutex);
-    return impl_->log;
+    return {impl_->log.begin(), impl_->log.end()};
 }
 
 void Simulator::clear_log() {

@@ -67,7 +67,8 @@ public:
     void set_fault(Fault fault);
     Fault fault() const;
 
-    // Every request both hosts received since start or the last clear, in arrival order.
+    // Every request both hosts received since start or the last clear, in arrival order (the
+    // newest 10000 when there were more).
     std::vector<LoggedRequest> request_log() const;
     void clear_log();
     // Called with every request as it arrives, on the thread that serves it.
