@@ -15,7 +15,7 @@ static_assert(MatchList::kUnset == PCRE2_UNSET);
 thread_local bool jit_enabled = true;
 
 // Bounds for one match attempt, so that a hostile page fails a match instead of hanging it:
-// the library's step limit, and a few megabytes of backtracking memory instead of its 20 GB.
+// the library's step limit, and 64 MB of backtracking memory instead of its 20 GB.
 constexpr uint32_t kMatchLimit = 10'000'000;
 constexpr uint32_t kDepthLimit = 1'000'000;
 constexpr uint32_t kHeapLimitKiB = 64 * 1024;

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tamsor {
@@ -264,6 +266,39 @@ TEST_P(RegexObjectTest, ManyEmptyMatchesTakeLinearTime) {
     std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - started;
     EXPECT_EQ(regex.match_count(), 300'001);
     EXPECT_LT(took.count(), 1000.0);
+}
+
+// Objects on different threads must share nothing that one thread could spoil for another; the
+// pattern backtracks deep enough to need more than the machine stack (JIT keeps a stack of its
+// own).
+TEST_P(RegexObjectTest, ObjectsOnDifferentThreadsDoNotInterfere) {
+    const bool jit = GetParam();
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&wrong, jit, t] {
+            set_regex_jit_enabled(jit);
+            std::string subject = "中";
+            for (int k = 0; k < 3000 + 1000 * t; ++k) {
+                subject += k % 2 == 0 ? "ab" : "ba";
+            }
+            subject += "z";
+            for (int round = 0; round < (jit ? 400 : 50); ++round) {
+                RegexObject regex;
+                int position = -1;
+                bool right = regex.execute("(?:(a)|b)*z", subject, true) &&
+                             regex.match_count() == 1 &&
+                             regex.match_text(1, &position).size() == subject.size() - 3 &&
+                             position == 2 && regex.submatch_text(1, 1, &position) == "a" &&
+                             position == static_cast<int>(subject.size()) - 3;
+                wrong += right ? 0 : 1;
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace
