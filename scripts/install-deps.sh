@@ -9,7 +9,7 @@ packages=(
     libcurl4-openssl-dev libpcre2-dev libcpp-httplib-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format
-    xvfb xauth fonts-wqy-zenhei
+    xvfb xauth xdotool fonts-wqy-zenhei
     python3 python3-requests
     strace
 )

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 
 #include "app/program.h"
 #include "ui/controls.h"
@@ -44,6 +45,13 @@ private:
 // The row of the right list follows the left list's selection.
 void follow_selection(const QListWidget* left, QListWidget* right) {
     right->setCurrentRow(left->currentRow());
+}
+
+// The disabled right list cannot be scrolled by the user: it scrolls with the left one, so
+// the rows stay side by side.
+void scroll_together(QListWidget* left, QListWidget* right) {
+    QObject::connect(left->verticalScrollBar(), &QScrollBar::valueChanged,
+                     right->verticalScrollBar(), &QScrollBar::setValue);
 }
 
 }  // namespace
@@ -113,6 +121,9 @@ BoardBrowserWindow::BoardBrowserWindow(app::Program& program)
     board_info_->setReadOnly(true);
     thread_status_ =
         make_label(this, QStringLiteral("标签9"), {280, 520, 120, 24}, idle, {status_font, {}});
+
+    scroll_together(board_names_, board_links_);
+    scroll_together(thread_titles_, post_ids_);
 
     connect(close, &PictureButton::clicked, this, &BoardBrowserWindow::close_and_show_operations);
     connect(fetch_boards, &PictureButton::clicked, this,

@@ -49,6 +49,12 @@ void PictureButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
 }
 
+void PictureButton::hideEvent(QHideEvent* event) {
+    // A window that is re-created (always-on-top switch) sends no leave event.
+    hovered_ = false;
+    QAbstractButton::hideEvent(event);
+}
+
 void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
     bool over = event->button() == Qt::LeftButton && isEnabled() &&
                 rect().contains(event->position().toPoint());

@@ -85,6 +85,7 @@ void PostViewerWindow::compose_address() {
         compose_post_address(program_.hosts(), post_id_->text().toStdString());
     if (address) {
         address_->setText(qtext(*address));
+        address_->setCursorPosition(0);  // show the address from its start
     }
 }
 

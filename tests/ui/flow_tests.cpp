@@ -46,7 +46,7 @@ TEST_F(LoginFlow, WrongCaptchaEmptiesTheBoxAndFetchesANewOne) {
     QString message;
     QString captcha_box_while_shown = "not seen";
     int captcha_requests_while_shown = -1;
-    Script script([this] { program_->close_all_windows(); });
+    Script script(stuck());
     script.step(
         "wrong captcha message", [this] { return window(WindowKind::message) != nullptr; },
         [&] {
@@ -72,7 +72,7 @@ TEST_F(LoginFlow, WrongCaptchaEmptiesTheBoxAndFetchesANewOne) {
 TEST_F(LoginFlow, EscOnTheSuccessMessageKeepsTheLoginWindow) {
     program_->open_window(WindowKind::login);
     fill_login(sim_.last_captcha_code());
-    Script script([this] { program_->close_all_windows(); });
+    Script script(stuck());
     script.step(
         "success message", [this] { return window(WindowKind::message) != nullptr; },
         [this] { QTest::keyClick(window(WindowKind::message), Qt::Key_Escape); });
@@ -152,6 +152,22 @@ TEST_F(LoginFlow, PunchReportsSuccessAndRefreshesTheProfile) {
     });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(punch_message, "恭喜您，签到成功！");
+}
+
+TEST_F(LoginFlow, EscInAnEditBoxOfTheLoginWindowEndsTheRun) {
+    Script script(stuck());
+    script.step(
+        "login window", [this] { return window(WindowKind::login) != nullptr; },
+        [this] {
+            auto* name = control<QLineEdit>(WindowKind::login, "编辑框1");
+            name->setFocus();
+            QTest::keyClick(name, Qt::Key_Escape);
+        });
+    script.start();
+    EXPECT_EQ(program_->run(), 0);
+    EXPECT_TRUE(script.finished());
+    EXPECT_FALSE(window(WindowKind::login));
+    EXPECT_FALSE(end_code_);
 }
 
 TEST_F(LoginFlow, CloseButtonsEndTheProgram) {

@@ -25,44 +25,6 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
     return true;
 }
 
-Script& Script::step(std::string what, std::function<bool()> ready, std::function<void()> action) {
-    steps_.push_back({std::move(what), std::move(ready), std::move(action)});
-    return *this;
-}
-
-void Script::start() {
-    if (!steps_.empty()) {
-        arm(0);
-    }
-}
-
-void Script::arm(size_t index) {
-    auto* timer = new QTimer(this);
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    timer->setInterval(3);
-    connect(timer, &QTimer::timeout, this, [this, timer, clock, index] {
-        const Step& step = steps_[index];
-        if (step.ready()) {
-            timer->stop();
-            delete clock;
-            done_ = index + 1;
-            if (done_ < steps_.size()) {
-                arm(done_);
-            }
-            step.action();
-            return;
-        }
-        if (clock->elapsed() > 15000) {
-            timer->stop();
-            delete clock;
-            ADD_FAILURE() << "script step never became ready: " << step.what;
-            bail_();
-        }
-    });
-    timer->start();
-}
-
 void ClientTest::SetUp() {
     clear_cookie_store();
     ASSERT_TRUE(sim_.start());
@@ -120,6 +82,13 @@ int ClientTest::request_count(const std::string& target_prefix) const {
     return count;
 }
 
+std::function<void(const std::string&)> ClientTest::stuck() {
+    return [this](const std::string& what) {
+        ADD_FAILURE() << "script step never became ready: " << what;
+        program_->close_all_windows();
+    };
+}
+
 int ClientTest::home_page_fetches() const {
     int count = 0;
     for (const sim::LoggedRequest& request : sim_.request_log()) {
@@ -136,7 +105,7 @@ bool ClientTest::profile_shown() const {
 
 int ClientTest::run_signed_in(const std::function<void(Script&)>& after_login) {
     using app::WindowKind;
-    Script script([this] { program_->close_all_windows(); });
+    Script script(stuck());
     script
         .step(
             "login window with captcha",

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/program.h"
+#include "script.h"
 #include "simulator.h"
 #include "ui/borderless_window.h"
 
@@ -20,31 +21,6 @@ namespace tamsor::test {
 
 // Processes events until the condition holds or the time is up; whether it held.
 bool wait_until(const std::function<bool()>& condition, int timeout_ms = 10000);
-
-// Steps that run, one after the other, from the event loop, once each step's condition holds.
-// A step's action may block in a modal window's loop: the next step is armed before the action
-// runs, so it keeps polling inside that loop. A step that never becomes ready fails the test
-// and calls `bail` so every blocked call can return.
-class Script : public QObject {
-public:
-    explicit Script(std::function<void()> bail) : bail_(std::move(bail)) {}
-
-    Script& step(std::string what, std::function<bool()> ready, std::function<void()> action);
-    void start();
-    bool finished() const { return done_ == steps_.size(); }
-
-private:
-    struct Step {
-        std::string what;
-        std::function<bool()> ready;
-        std::function<void()> action;
-    };
-    void arm(size_t index);
-
-    std::function<void()> bail_;
-    std::vector<Step> steps_;
-    size_t done_ = 0;
-};
 
 // A run of the client against a simulator in this process.
 class ClientTest : public testing::Test {
@@ -67,6 +43,8 @@ protected:
     void fill_login(const std::string& captcha_code);
     int request_count(const std::string& target_prefix) const;
     int home_page_fetches() const;
+    // What a script does with a step that never became ready: fail and unwind the windows.
+    std::function<void(const std::string&)> stuck();
     // The operations window shows a finished profile fetch.
     bool profile_shown() const;
 

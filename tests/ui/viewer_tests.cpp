@@ -145,7 +145,7 @@ TEST_F(Viewers, PostIdComposesTheAddressAndAnEmptyIdIsReported) {
     id->clear();
 
     QString message;
-    Script script([this] { program_->close_all_windows(); });
+    Script script(stuck());
     script.step(
         "empty ID message", [this] { return window(WindowKind::message) != nullptr; },
         [&] {
@@ -184,7 +184,7 @@ TEST_F(Viewers, ThumbnailsOpenTheImageViewerWhichZoomsAndRestores) {
              viewer->rect().contains(close->mapTo(viewer, close->rect().bottomRight()))});
     };
     bool had_picture = false;
-    Script script([this] { program_->close_all_windows(); });
+    Script script(stuck());
     script.step(
         "image viewer", [this] { return window(WindowKind::image_viewer) != nullptr; },
         [&] {
@@ -224,7 +224,7 @@ TEST_F(Viewers, ThumbnailsOpenTheImageViewerWhichZoomsAndRestores) {
     EXPECT_FALSE(window(WindowKind::image_viewer));
 
     // The pop-up thumbnail opens the pop-up picture.
-    Script popup_script([this] { program_->close_all_windows(); });
+    Script popup_script(stuck());
     popup_script.step(
         "pop-up picture", [this] { return window(WindowKind::image_viewer) != nullptr; },
         [&] {

@@ -110,7 +110,7 @@ TEST_F(Windows, DraggingAnyPointMovesTheWindow) {
 
     // The message window stays put and on top.
     program_->state().message_code = 7;
-    Script script([this] { program_->close_all_windows(); });
+    Script script(stuck());
     QPoint message_before, message_after;
     bool on_top = false;
     QString text = "unset";
@@ -162,7 +162,7 @@ TEST_F(Windows, AWindowClosedInsideItsOwnHandlerLivesUntilTheHandlerReturns) {
     });
     // A modal window keeps the deletion waiting, as the login handler waits under it.
     program_->state().message_code = 1;
-    Script script([this] { program_->close_all_windows(); });
+    Script script(stuck());
     script.step(
         "message", [this] { return window(WindowKind::message) != nullptr; },
         [&] { QTest::keyClick(window(WindowKind::message), Qt::Key_Escape); });
