@@ -92,7 +92,7 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
         view.status_step(1);
     }
 
-    // The links come from a second fetch of the start page, not from the text above.
+    // The links come from a fetch of their own; only the page order pairs them with the names.
     regex.execute(kBoardLinkPattern, start_page(hosts), true, true, true);
     for (int i = 1; i <= regex.match_count(); ++i) {
         view.add_board_link(regex.submatch_text(i, 1));

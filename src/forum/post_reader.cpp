@@ -123,12 +123,13 @@ void read_post(const ForumHosts& /*hosts*/, SharedState& state, PostView& view) 
         view.show_popup_picture(fetch_picture(state.popup_image_url));
     }
 
+    // The match is copied out before the picture fetch: windows keep painting while it waits.
     const bool has_picture = find_body_picture(state.post_regex, state.post_body_text);
+    const std::string first_match = has_picture ? state.post_regex.match_text(1) : std::string();
     state.viewer_image_url = has_picture ? state.post_regex.submatch_text(1, 1) : std::string();
     view.show_body_picture(fetch_picture(state.viewer_image_url));
     if (has_picture) {
-        state.post_body_text =
-            replace_all(state.post_body_text, state.post_regex.match_text(1), "");
+        state.post_body_text = replace_all(state.post_body_text, first_match, "");
     }
     state.post_body_text = clean_post_body(state.post_body_text);
     view.show_body(state.post_body_text);

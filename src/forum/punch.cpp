@@ -19,7 +19,8 @@ constexpr AnswerMarker kPunchAnswers[] = {
     {"您已签到完毕", 20},
 };
 
-// The forum counts from 1970-01-01 08:00:00 local time, which is the Unix epoch in UTC+8.
+// Counted from 1970-01-01 08:00:00 local time: the Unix epoch as a clock in the forum's zone
+// (UTC+8) shows it. Elsewhere the stamp is off by the difference of the zones.
 constexpr long long kEpochOffsetSeconds = 8 * 3600;
 
 long long seconds_since_local_epoch(const LocalTime& t) {
@@ -71,7 +72,8 @@ std::string punch_timestamp(const LocalTime& millisecond_reading, const LocalTim
 }
 
 std::string punch_timestamp(bool seconds_only) {
-    // The milliseconds are read first and the seconds after them, in two readings.
+    // Two readings, milliseconds first: across a second boundary the stamp can run up to one
+    // second ahead.
     const LocalTime millisecond_reading = local_time_now();
     const LocalTime seconds_reading = local_time_now();
     return punch_timestamp(millisecond_reading, seconds_reading, seconds_only);
