@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -73,7 +74,9 @@ int Program::run() {
     }
     QEventLoop loop;
     main_loop_ = &loop;
+    outer_loop_level_ = QThread::currentThread()->loopLevel() + 1;
     loop.exec();
+    outer_loop_level_ = 0;
     main_loop_ = nullptr;
     return 0;
 }
@@ -211,13 +214,13 @@ void Program::schedule_sweep(int delay_ms) {
 }
 
 void Program::sweep_closed_windows() {
-    // Outside every modal loop and request wait, the event came straight from the outermost
-    // loop, so no handler of a closed window can be on the stack.
+    // Outside every modal loop, request wait and other nested loop (a context menu), the event
+    // came straight from the outermost loop, so no handler of a closed window is on the stack.
     if (modal_depth_ > 0) {
         return;  // the modal loop schedules the sweep again when it returns
     }
-    if (pump_depth > 0) {
-        schedule_sweep(50);  // a request is under way; look again once it may have ended
+    if (pump_depth > 0 || QThread::currentThread()->loopLevel() > outer_loop_level_) {
+        schedule_sweep(50);  // look again once the request or the nested loop may have ended
         return;
     }
     std::vector<ui::BorderlessWindow*> doomed;

@@ -84,6 +84,7 @@ private:
     std::vector<ui::BorderlessWindow*> closed_;  // hidden, waiting to be destroyed
     int modal_depth_ = 0;
     QEventLoop* main_loop_ = nullptr;
+    int outer_loop_level_ = 0;  // loop level of the events the main loop dispatches
     bool sweep_scheduled_ = false;
     std::function<void(int)> end_handler_;
 };

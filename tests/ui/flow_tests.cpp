@@ -48,7 +48,7 @@ TEST_F(LoginFlow, WrongCaptchaEmptiesTheBoxAndFetchesANewOne) {
     int captcha_requests_while_shown = -1;
     Script script(stuck());
     script.step(
-        "wrong captcha message", [this] { return window(WindowKind::message) != nullptr; },
+        "wrong captcha message", [this] { return shown(WindowKind::message); },
         [&] {
             message = label_text(WindowKind::message, "标签2");
             captcha_box_while_shown = control<QLineEdit>(WindowKind::login, "编辑框3")->text();
@@ -74,7 +74,7 @@ TEST_F(LoginFlow, EscOnTheSuccessMessageKeepsTheLoginWindow) {
     fill_login(sim_.last_captcha_code());
     Script script(stuck());
     script.step(
-        "success message", [this] { return window(WindowKind::message) != nullptr; },
+        "success message", [this] { return shown(WindowKind::message); },
         [this] { QTest::keyClick(window(WindowKind::message), Qt::Key_Escape); });
     script.start();
     click(control<QWidget>(WindowKind::login, "图形按钮1"));
@@ -136,7 +136,7 @@ TEST_F(LoginFlow, PunchReportsSuccessAndRefreshesTheProfile) {
                     click(control<QWidget>(WindowKind::operations, "图形按钮1"));
                 })
             .step(
-                "punch message", [&] { return window(WindowKind::message) != nullptr; },
+                "punch message", [&] { return shown(WindowKind::message); },
                 [&] {
                     punch_message = label_text(WindowKind::message, "标签2");
                     click(control<QWidget>(WindowKind::message, "图形按钮1"));
@@ -157,7 +157,7 @@ TEST_F(LoginFlow, PunchReportsSuccessAndRefreshesTheProfile) {
 TEST_F(LoginFlow, EscInAnEditBoxOfTheLoginWindowEndsTheRun) {
     Script script(stuck());
     script.step(
-        "login window", [this] { return window(WindowKind::login) != nullptr; },
+        "login window", [this] { return shown(WindowKind::login); },
         [this] {
             auto* name = control<QLineEdit>(WindowKind::login, "编辑框1");
             name->setFocus();

@@ -59,6 +59,10 @@ public:
             failed_ = true;
         }
     }
+    bool shown(WindowKind kind) const {
+        tamsor::ui::BorderlessWindow* window = program_.window(kind);
+        return window != nullptr && window->isVisible();
+    }
     bool failed() const { return failed_; }
     void fail() { failed_ = true; }
 
@@ -113,7 +117,7 @@ int main(int argc, char* argv[]) {
                 tour.click(WindowKind::login, "图形按钮1");
             })
         .step(
-            "success message", [&] { return program.window_exists(WindowKind::message); },
+            "success message", [&] { return tour.shown(WindowKind::message); },
             [&] {
                 tour.save(WindowKind::message, "message.png");
                 tour.click(WindowKind::message, "图形按钮1");
@@ -130,7 +134,7 @@ int main(int argc, char* argv[]) {
                 tour.click(WindowKind::operations, "图形按钮4");
             })
         .step(
-            "board browser", [&] { return program.window_exists(WindowKind::board_browser); },
+            "board browser", [&] { return tour.shown(WindowKind::board_browser); },
             [&] { tour.click(WindowKind::board_browser, "图形按钮1"); })
         .step(
             "board directory",
@@ -146,14 +150,14 @@ int main(int argc, char* argv[]) {
                 tour.choose_row("列表框3", 0, true);
             })
         .step(
-            "post viewer", [&] { return program.window_exists(WindowKind::post_viewer); },
+            "post viewer", [&] { return tour.shown(WindowKind::post_viewer); },
             [&] {
                 tour.save(WindowKind::post_viewer, "post_viewer.png");
                 QTest::mouseDClick(tour.control<QWidget>(WindowKind::post_viewer, "图片框2"),
                                    Qt::LeftButton);
             })
         .step(
-            "image viewer", [&] { return program.window_exists(WindowKind::image_viewer); },
+            "image viewer", [&] { return tour.shown(WindowKind::image_viewer); },
             [&] {
                 tour.save(WindowKind::image_viewer, "image_viewer.png");
                 tour.click(WindowKind::image_viewer, "图形按钮1");

@@ -35,6 +35,11 @@ protected:
         return w == nullptr ? nullptr : w->findChild<T*>(QString::fromUtf8(name));
     }
     QString label_text(app::WindowKind kind, const char* name) const;
+    // Open and shown: its created event (which may fetch) has finished.
+    bool shown(app::WindowKind kind) const {
+        ui::BorderlessWindow* w = program_->window(kind);
+        return w != nullptr && w->isVisible();
+    }
 
     void click(QWidget* widget);
     void double_click(QWidget* widget, QPoint at = {});

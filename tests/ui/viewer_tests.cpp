@@ -147,7 +147,7 @@ TEST_F(Viewers, PostIdComposesTheAddressAndAnEmptyIdIsReported) {
     QString message;
     Script script(stuck());
     script.step(
-        "empty ID message", [this] { return window(WindowKind::message) != nullptr; },
+        "empty ID message", [this] { return shown(WindowKind::message); },
         [&] {
             message = label_text(WindowKind::message, "标签2");
             click(control<QWidget>(WindowKind::message, "图形按钮1"));
@@ -186,7 +186,7 @@ TEST_F(Viewers, ThumbnailsOpenTheImageViewerWhichZoomsAndRestores) {
     bool had_picture = false;
     Script script(stuck());
     script.step(
-        "image viewer", [this] { return window(WindowKind::image_viewer) != nullptr; },
+        "image viewer", [this] { return shown(WindowKind::image_viewer); },
         [&] {
             auto* picture = control<ui::PictureBox>(WindowKind::image_viewer, "图片框1");
             had_picture = picture->has_picture();
@@ -226,7 +226,7 @@ TEST_F(Viewers, ThumbnailsOpenTheImageViewerWhichZoomsAndRestores) {
     // The pop-up thumbnail opens the pop-up picture.
     Script popup_script(stuck());
     popup_script.step(
-        "pop-up picture", [this] { return window(WindowKind::image_viewer) != nullptr; },
+        "pop-up picture", [this] { return shown(WindowKind::image_viewer); },
         [&] {
             had_picture =
                 control<ui::PictureBox>(WindowKind::image_viewer, "图片框1")->has_picture();

@@ -115,7 +115,7 @@ TEST_F(Windows, DraggingAnyPointMovesTheWindow) {
     bool on_top = false;
     QString text = "unset";
     script.step(
-        "message", [this] { return window(WindowKind::message) != nullptr; },
+        "message", [this] { return shown(WindowKind::message); },
         [&] {
             ui::BorderlessWindow* message = window(WindowKind::message);
             on_top = message->windowFlags() & Qt::WindowStaysOnTopHint;
@@ -164,7 +164,7 @@ TEST_F(Windows, AWindowClosedInsideItsOwnHandlerLivesUntilTheHandlerReturns) {
     program_->state().message_code = 1;
     Script script(stuck());
     script.step(
-        "message", [this] { return window(WindowKind::message) != nullptr; },
+        "message", [this] { return shown(WindowKind::message); },
         [&] { QTest::keyClick(window(WindowKind::message), Qt::Key_Escape); });
     script.start();
     program_->open_window_modal(WindowKind::message);
