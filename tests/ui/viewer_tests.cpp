@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "catalogue.h"
@@ -127,6 +128,36 @@ TEST_F(Viewers, ClosingTheBrowserWhileTheDirectoryLoadsDropsTheReports) {
     EXPECT_EQ(list("列表框1")->count(), 0);
 }
 
+TEST_F(Viewers, ThreadFetchButtonWaitsWhileItsFetchRuns) {
+    program_->open_window(WindowKind::board_browser);
+    auto* address = control<QLineEdit>(WindowKind::board_browser, "编辑框2");
+    auto* fetch = control<QWidget>(WindowKind::board_browser, "图形按钮3");
+    ASSERT_TRUE(address && fetch);
+    const sim::Board& board = sim::boards().front();
+    // An address typed by hand is fetched like one chosen from the list.
+    type(WindowKind::board_browser, "编辑框2",
+         QString::fromStdString("http://" + sim_.forum_host() +
+                                "/thread.php?fid=" + std::to_string(board.fid)));
+    QImage normal_look = fetch->grab().toImage();
+    sim_.set_fault(sim::Fault::slow);
+    bool disabled_meanwhile = false;
+    bool waiting_look = false;
+    QTimer::singleShot(500, [&] {
+        disabled_meanwhile = !fetch->isEnabled();
+        waiting_look = fetch->grab().toImage() != normal_look;
+    });
+    click(fetch);
+    EXPECT_TRUE(disabled_meanwhile);
+    EXPECT_TRUE(waiting_look);
+    EXPECT_TRUE(fetch->isEnabled());
+    EXPECT_EQ(list("列表框3")->count(), static_cast<int>(sim::threads_of(board).size()));
+
+    // Esc closes the window from a list too.
+    list("列表框3")->setFocus();
+    QTest::keyClick(list("列表框3"), Qt::Key_Escape);
+    EXPECT_FALSE(window(WindowKind::board_browser));
+}
+
 TEST_F(Viewers, PostIdComposesTheAddressAndAnEmptyIdIsReported) {
     program_->open_window(WindowKind::post_viewer);
     auto* id = control<QLineEdit>(WindowKind::post_viewer, "编辑框2");
@@ -158,6 +189,12 @@ TEST_F(Viewers, PostIdComposesTheAddressAndAnEmptyIdIsReported) {
     EXPECT_EQ(message, "您都没有填写帖子ID！");
     EXPECT_FALSE(window(WindowKind::message));
     EXPECT_TRUE(window(WindowKind::post_viewer));
+
+    // Esc closes the window from its multi-line box too.
+    auto* body = control<QPlainTextEdit>(WindowKind::post_viewer, "编辑框1");
+    body->setFocus();
+    QTest::keyClick(body, Qt::Key_Escape);
+    EXPECT_FALSE(window(WindowKind::post_viewer));
 }
 
 TEST_F(Viewers, ThumbnailsOpenTheImageViewerWhichZoomsAndRestores) {
