@@ -12,8 +12,8 @@ PictureButton::PictureButton(QWidget* parent, const QString& name, const QRect& 
     setAccessibleName(accessible_name);
     setText(accessible_name);  // read by assistive technology; the pictures carry the caption
     setGeometry(place);
-    // Reachable with Tab and pressed with Space, without taking the focus from a box on a click.
-    setFocusPolicy(Qt::TabFocus);
+    // Like the buttons of any picture-drawn tool: they never take the focus from an edit box.
+    setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
 }
 
@@ -35,10 +35,6 @@ void PictureButton::paintEvent(QPaintEvent*) {
     const QPixmap& look = current_look();
     if (!look.isNull()) {
         painter.drawPixmap(rect(), look);
-    }
-    if (hasFocus()) {
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
-        painter.drawRect(rect().adjusted(1, 1, -2, -2));
     }
 }
 
