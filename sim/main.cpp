@@ -3,10 +3,12 @@
 #include <signal.h>
 
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "simulator.h"
 #include "text/gbk.h"
@@ -16,6 +18,9 @@ namespace {
 void usage() {
     std::cerr
         << "usage: tamsor-forum-sim [--account-port N] [--forum-port N] [--log] [--fault NAME]\n"
+           "                        [--captcha-queries]\n"
+           "--captcha-queries answers each line read on standard input with the code of the\n"
+           "newest captcha picture (a test aid for clients run in processes of their own)\n"
            "fault names:";
     for (auto fault : tamsor::sim::all_faults()) {
         std::cerr << ' ' << tamsor::sim::fault_name(fault);
@@ -33,8 +38,10 @@ bool parse_port(const char* text, int& port) {
     return true;
 }
 
+// The request log and the captcha answers come from different threads.
+std::mutex output;
+
 void print_request(const tamsor::sim::LoggedRequest& request) {
-    static std::mutex output;
     std::lock_guard lock(output);
     std::cout << "[" << request.host << "] " << request.method << ' ' << request.target << '\n';
     for (const auto& [name, value] : request.headers) {
@@ -48,12 +55,23 @@ void print_request(const tamsor::sim::LoggedRequest& request) {
     std::cout.flush();
 }
 
+// Benchmarks run the client apart from the simulator, so they cannot read the captcha code from
+// the simulator object; they ask for it here after each captcha picture has arrived.
+void answer_captcha_queries(const tamsor::sim::Simulator& simulator) {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        std::lock_guard lock(output);
+        std::cout << "captcha code: " << simulator.last_captcha_code() << std::endl;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int account_port = TAMSOR_SIM_ACCOUNT_PORT;
     int forum_port = TAMSOR_SIM_FORUM_PORT;
     bool log = false;
+    bool captcha_queries = false;
     auto fault = tamsor::sim::Fault::none;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -66,6 +84,8 @@ int main(int argc, char** argv) {
             fault = *tamsor::sim::fault_from_name(argv[++i]);
         } else if (arg == "--log") {
             log = true;
+        } else if (arg == "--captcha-queries") {
+            captcha_queries = true;
         } else {
             usage();
             return arg == "--help" || arg == "-h" ? 0 : 2;
@@ -99,6 +119,9 @@ int main(int argc, char** argv) {
         std::cout << "fault mode: " << tamsor::sim::fault_name(fault) << '\n';
     }
     std::cout << "Ctrl+C stops it." << std::endl;
+    if (captcha_queries) {
+        std::thread(answer_captcha_queries, std::cref(simulator)).detach();
+    }
 
     int received = 0;
     sigwait(&signals, &received);

@@ -1,0 +1,294 @@
+#!/usr/bin/python3
+"""Runs the client's benchmarks beside its peers and prints one table.
+
+  compare.py BUILD_DIR [--runs N] [--markdown FILE]
+
+Page readers: tamsor_reader_bench against peer_session.py's cutting of the same pages.
+Session: tamsor_session_client (the client's forum operations), tamsor_floor_client (bare
+libcurl) and peer_session.py (requests + re), each in a process of its own against one
+tamsor-forum-sim in another, taking turns. Start-up: the tamsor client under Xvfb.
+"""
+
+import argparse
+import json
+import os
+import queue
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PYTHON = "/usr/bin/python3"  # the distribution's interpreter, with its python3-requests
+PEER = os.path.join(HERE, "peer_session.py")
+DEMO_NAME, DEMO_PASSWORD = "demo", "demo123"
+PROFILE_PAUSE_MS = 200.0
+LONG_LINE_LIMIT_S = 60
+
+
+def median(values):
+    return statistics.median(values) if values else None
+
+
+class Simulator:
+    """tamsor-forum-sim in a process of its own; answers captcha-code queries and keeps the time
+    at which each logged request arrived."""
+
+    def __init__(self, binary, account_port=0, forum_port=0, log=False):
+        command = [binary, "--account-port", str(account_port), "--forum-port", str(forum_port),
+                   "--captcha-queries"] + (["--log"] if log else [])
+        self.process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        text=True, bufsize=1)
+        self.codes = queue.Queue()
+        self.requests = queue.Queue()
+        self.account_host = self.forum_host = None
+        for line in self.process.stdout:
+            if line.startswith("account host: http://"):
+                self.account_host = line.split("http://", 1)[1].strip()
+            elif line.startswith("forum host:"):
+                self.forum_host = line.split("http://", 1)[1].strip()
+                break
+        if not self.forum_host:
+            raise RuntimeError("the simulator did not start")
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            if line.startswith("captcha code: "):
+                self.codes.put(line[len("captcha code: "):].strip())
+            elif line.startswith("["):
+                self.requests.put((time.monotonic(), line.strip()))
+
+    def captcha_code(self):
+        self.process.stdin.write("\n")
+        self.process.stdin.flush()
+        return self.codes.get(timeout=10)
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+
+def run_client(command, simulator):
+    """Runs one session client; its figures, check lines, addresses and rusage."""
+    process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    figures, checks, addresses = {}, [], {}
+    for line in process.stdout:
+        if line == "captcha\n":
+            process.stdin.write(simulator.captcha_code() + "\n")
+            process.stdin.flush()
+        elif line.startswith("result "):
+            figures = {k: float(v) for k, v in (item.split("=") for item in line.split()[1:])}
+        elif line.startswith("check "):
+            checks.append(line[len("check "):].strip())
+        elif line.startswith("address "):
+            _, name, value = line.strip().split(" ", 2)
+            addresses[name] = value
+    _, status, usage = os.wait4(process.pid, 0)
+    process.returncode = os.waitstatus_to_exitcode(status)
+    if process.returncode != 0 or not figures:
+        raise RuntimeError(f"{command[0]} failed with status {process.returncode}")
+    figures["process_cpu_ms"] = (usage.ru_utime + usage.ru_stime) * 1e3
+    figures["peak_rss_mb"] = usage.ru_maxrss / 1024
+    return figures, checks, addresses
+
+
+def sessions(build, runs):
+    simulator = Simulator(os.path.join(build, "sim", "tamsor-forum-sim"))
+    hosts = [simulator.account_host, simulator.forum_host, DEMO_NAME, DEMO_PASSWORD]
+    try:
+        client = [os.path.join(build, "bench", "tamsor_session_client")] + hosts
+        _, client_checks, addresses = run_client(client, simulator)  # warm-up; names addresses
+        floor = ([os.path.join(build, "bench", "tamsor_floor_client")] + hosts +
+                 [addresses[n] for n in ("board", "post", "popup", "picture", "viewer")])
+        peer = [PYTHON, PEER, "session"] + hosts
+        results = {"tamsor": [], "floor": [], "python": []}
+        checks = {"tamsor": client_checks}
+        for _ in range(runs):
+            for name, command in (("tamsor", client), ("floor", floor), ("python", peer)):
+                figures, found, _ = run_client(command, simulator)
+                results[name].append(figures)
+                checks[name] = found
+        return ({name: {key: median([r[key] for r in rows]) for key in rows[0]}
+                 for name, rows in results.items()}, checks)
+    finally:
+        simulator.stop()
+
+
+def readers(build, runs, pages):
+    binary = os.path.join(build, "bench", "tamsor_reader_bench")
+    subprocess.run([binary, "--write-pages", pages], check=True)
+    output = subprocess.run(
+        [binary, f"--benchmark_repetitions={runs}", "--benchmark_report_aggregates_only=true",
+         "--benchmark_format=json", "--benchmark_min_time=0.3"],
+        check=True, capture_output=True, text=True).stdout
+    ours = {b["run_name"]: b["cpu_time"] for b in json.loads(output)["benchmarks"]
+            if b.get("aggregate_name") == "median"}
+    theirs = json.loads(subprocess.run([PYTHON, PEER, "readers", pages, str(max(runs, 11))],
+                                       check=True, capture_output=True, text=True).stdout)
+    try:
+        long_line = subprocess.run([PYTHON, PEER, "long_line", pages], check=True,
+                                   capture_output=True, text=True, timeout=LONG_LINE_LIMIT_S)
+        theirs.update(json.loads(long_line.stdout))
+    except subprocess.TimeoutExpired:
+        theirs["long_line_post"] = None
+    return ours, theirs
+
+
+def start_display():
+    """A private Xvfb on a free display number."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                             "-nolisten", "tcp"], pass_fds=(write_end,),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    return xvfb, ":" + number
+
+
+def resident_mb(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) / 1024
+    return None
+
+
+def start_up(build, runs):
+    client = os.path.join(build, "src", "app", "tamsor")
+    watch = os.path.join(build, "bench", "tamsor_map_watch")
+    if not (os.path.exists(client) and os.path.exists(watch) and shutil.which("Xvfb")):
+        return None
+    ports = read_cache(build, "TAMSOR_ACCOUNT_HOST"), read_cache(build, "TAMSOR_FORUM_HOST")
+    simulator = Simulator(os.path.join(build, "sim", "tamsor-forum-sim"),
+                          ports[0].rsplit(":", 1)[1], ports[1].rsplit(":", 1)[1], log=True)
+    xvfb, display = start_display()
+    environment = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
+    times, captcha_times, resident = [], [], []
+    try:
+        for run in range(runs + 1):  # the first run fills the font caches; it is not counted
+            watcher = subprocess.Popen([watch, "Tamsor"], stdout=subprocess.PIPE, text=True,
+                                       env=environment)
+            watcher.stdout.readline()  # "ready"
+            while not simulator.requests.empty():
+                simulator.requests.get()
+            started = time.monotonic()
+            program = subprocess.Popen([client], env=environment, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+            mapped = float(watcher.stdout.readline().split()[1])
+            watcher.wait(timeout=10)
+            while True:
+                arrived, line = simulator.requests.get(timeout=10)
+                if "/class/CAP/codeshow.php" in line:
+                    break
+            time.sleep(0.5)
+            if run > 0:
+                times.append((max(mapped, arrived) - started) * 1e3)
+                captcha_times.append((arrived - started) * 1e3)
+                resident.append(resident_mb(program.pid))
+            program.terminate()
+            program.wait(timeout=10)
+    finally:
+        xvfb.terminate()
+        xvfb.wait(timeout=10)
+        simulator.stop()
+    return {"start_up_ms": median(times), "captcha_request_ms": median(captcha_times),
+            "rss_login_mb": median(resident)}
+
+
+def read_cache(build, name):
+    with open(os.path.join(build, "CMakeCache.txt")) as cache:
+        for line in cache:
+            if line.startswith(name + ":"):
+                return line.split("=", 1)[1].strip()
+    return ""
+
+
+def ratio(a, b):
+    return f"{b / a:.1f}x" if a and b else "-"
+
+
+def ms(value):
+    return "-" if value is None else f"{value:.2f}" if value < 10 else f"{value:.1f}"
+
+
+def table(ours, theirs, session, startup):
+    rows = [("Figure", "tamsor", "libcurl floor", "Python peer", "Peer / tamsor", "Goal")]
+    readers = [("Profile reader, 0.9 MB start page (CPU ms)", "BM_ReadProfile", "profile"),
+               ("Directory reader, start page x2, 500 boards", "BM_ReadDirectory", "directory"),
+               ("Thread list reader, 1 MB board, 1000 threads", "BM_ReadThreadList", "thread_list"),
+               ("Post reader, 1 MB post", "BM_ReadPost", "post"),
+               ("Long-line post reader, 1 MB one line", "BM_ReadLongLinePost", "long_line_post"),
+               ("  of which GBK decoding of 0.9 MB", "BM_PageText", "page_text")]
+    for label, bench, peer in readers:
+        goal = ("< 50 ms" if peer == "long_line_post" else "" if peer == "page_text"
+                else ">= 10x")
+        python = theirs.get(peer)
+        shown = (f"> {LONG_LINE_LIMIT_S} s (stopped)" if python is None and peer in theirs
+                 else ms(python))
+        rows.append((label, ms(ours.get(bench)), "", shown, ratio(ours.get(bench), python), goal))
+    for label, bench in (("Pattern alone: board names", "BM_RegexBoardNames"),
+                         ("Pattern alone: board links", "BM_RegexBoardLinks"),
+                         ("Pattern alone: thread titles", "BM_RegexThreadTitles"),
+                         ("Pattern alone: thread IDs", "BM_RegexThreadIds"),
+                         ("Pattern alone: post pictures", "BM_RegexPostImages"),
+                         ("Pattern alone: long-line pictures", "BM_RegexLongLineImages")):
+        rows.append((label, ms(ours.get(bench)), "", "", "", ""))
+    if session:
+        t, f, p = session["tamsor"], session["floor"], session["python"]
+        rows += [
+            ("Session wall time (ms)", ms(t["wall_ms"]), ms(f["wall_ms"]), ms(p["wall_ms"]),
+             ratio(t["wall_ms"], p["wall_ms"]), ""),
+            ("Session wall less the 200 ms profile pause", ms(t["wall_ms"] - PROFILE_PAUSE_MS),
+             ms(f["wall_ms"]), "", f"floor: {t['wall_ms'] - PROFILE_PAUSE_MS:.0f}/"
+             f"{f['wall_ms']:.0f} = {(t['wall_ms'] - PROFILE_PAUSE_MS) / f['wall_ms']:.2f}x",
+             "<= 1.2x floor"),
+            ("Session CPU (ms)", ms(t["cpu_ms"]), ms(f["cpu_ms"]), ms(p["cpu_ms"]),
+             ratio(t["cpu_ms"], p["cpu_ms"]), ">= 3x"),
+            ("Process CPU incl. start and exit (ms)", ms(t["process_cpu_ms"]),
+             ms(f["process_cpu_ms"]), ms(p["process_cpu_ms"]),
+             ratio(t["process_cpu_ms"], p["process_cpu_ms"]), ""),
+            ("Peak RSS of the session process (MB)", ms(t["peak_rss_mb"]), ms(f["peak_rss_mb"]),
+             ms(p["peak_rss_mb"]), ratio(t["peak_rss_mb"], p["peak_rss_mb"]), ""),
+        ]
+    if startup:
+        rows += [("Start-up to login window with captcha (ms)", ms(startup["start_up_ms"]), "",
+                  "", "", "< 300 ms"),
+                 ("  captcha requested after (ms)", ms(startup["captcha_request_ms"]), "", "", "",
+                  ""),
+                 ("Client RSS at the login window (MB)", ms(startup["rss_login_mb"]), "", "", "",
+                  "")]
+    widths = [max(len(row[i]) for row in rows) for i in range(len(rows[0]))]
+    lines = ["| " + " | ".join(cell.ljust(w) for cell, w in zip(row, widths)) + " |"
+             for row in rows]
+    lines.insert(1, "|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    return "\n".join(lines)
+
+
+def main():
+    options = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    options.add_argument("build")
+    options.add_argument("--runs", type=int, default=5)
+    options.add_argument("--markdown")
+    args = options.parse_args()
+    with tempfile.TemporaryDirectory() as pages:
+        ours, theirs = readers(args.build, args.runs, pages)
+    session, checks = sessions(args.build, args.runs)
+    startup = start_up(args.build, args.runs)
+    result = table(ours, theirs, session, startup)
+    print(result)
+    for name, found in checks.items():
+        print(f"{name}: {' / '.join(found)}")
+    if startup is None:
+        print("start-up: not measured (no tamsor client, tamsor_map_watch or Xvfb in the build)")
+    if args.markdown:
+        with open(args.markdown, "w") as out:
+            out.write(result + "\n")
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,120 @@
+// The floor of the session benchmark: the same exchanges as a whole client session, made with
+// one libcurl handle that only sends the requests and reads the bodies. It cuts nothing but the
+// two punch tokens it must send back; every other address comes from the command line.
+//
+//   tamsor_floor_client ACCOUNT_HOST FORUM_HOST NAME PASSWORD BOARD POST POPUP PICTURE VIEWER
+#include <curl/curl.h>
+
+#include <chrono>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "session_timing.h"
+
+namespace tamsor::bench {
+namespace {
+
+size_t keep_body(char* data, size_t size, size_t count, void* body) {
+    static_cast<std::string*>(body)->append(data, size * count);
+    return size * count;
+}
+
+class Exchanges {
+public:
+    Exchanges() : curl_(curl_easy_init()) {
+        curl_easy_setopt(curl_, CURLOPT_COOKIEFILE, "");
+        curl_easy_setopt(curl_, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, keep_body);
+        curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &body_);
+    }
+    ~Exchanges() { curl_easy_cleanup(curl_); }
+    Exchanges(const Exchanges&) = delete;
+    Exchanges& operator=(const Exchanges&) = delete;
+
+    const std::string& get(const std::string& url) {
+        curl_easy_setopt(curl_, CURLOPT_HTTPGET, 1L);
+        return perform(url);
+    }
+    const std::string& post(const std::string& url, const std::string& form) {
+        curl_easy_setopt(curl_, CURLOPT_POSTFIELDS, form.c_str());
+        return perform(url);
+    }
+    int requests() const { return requests_; }
+    size_t bytes() const { return bytes_; }
+
+private:
+    const std::string& perform(const std::string& url) {
+        body_.clear();
+        curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
+        curl_easy_perform(curl_);
+        ++requests_;
+        bytes_ += body_.size();
+        return body_;
+    }
+
+    CURL* curl_;
+    std::string body_;
+    int requests_ = 0;
+    size_t bytes_ = 0;
+};
+
+std::string between(std::string_view text, std::string_view start, std::string_view end) {
+    const size_t from = text.find(start);
+    if (from == std::string_view::npos) {
+        return "";
+    }
+    const size_t to = text.find(end, from + start.size());
+    return to == std::string_view::npos
+               ? ""
+               : std::string(text.substr(from + start.size(), to - from - start.size()));
+}
+
+int run_session(char** args) {
+    const std::string account = std::string("http://") + args[1];
+    const std::string forum = std::string("http://") + args[2];
+    SessionClock clock;
+    Exchanges net;
+
+    net.get(account + "/class/CAP/codeshow.php?sid=5307");
+    const std::string code = clock.ask_captcha_code();
+    char* name = curl_easy_escape(nullptr, args[3], 0);
+    net.post(account + "/index.php",
+             std::string("lgt=0&username=") + name + "&password=" + args[4] + "&idcode=" + code +
+                 "&forward=http%3A%2F%2F" + args[2] + "&logincd=&app=checklogin");
+    curl_free(name);
+
+    const std::string& home = net.get(forum + "/");
+    const std::string verify = between(home, "verifyhash = '", "';var");
+    const std::string punch_verify = between(home, "var punchverify = '", "';");
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    net.post(
+        forum + "/jobcenter.php?action=punch&ajax=1&punchverify=" + punch_verify + "&nowtime=" +
+            std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()) +
+            "&verify=" + verify,
+        "step=2");
+
+    net.get(forum + "/");
+    net.get(forum + "/");
+    for (int i = 5; i <= 9; ++i) {
+        net.get(args[i]);
+    }
+    clock.print_result();
+    std::cout << "check requests=" << net.requests() << " bytes=" << net.bytes() << std::endl;
+    return 0;
+}
+
+}  // namespace
+}  // namespace tamsor::bench
+
+int main(int argc, char** argv) {
+    if (argc != 10) {
+        std::cerr << "usage: tamsor_floor_client ACCOUNT_HOST FORUM_HOST NAME PASSWORD BOARD POST "
+                     "POPUP PICTURE VIEWER\n";
+        return 2;
+    }
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    const int status = tamsor::bench::run_session(argv);
+    curl_global_cleanup();
+    return status;
+}
