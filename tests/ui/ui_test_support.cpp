@@ -84,7 +84,15 @@ int ClientTest::request_count(const std::string& target_prefix) const {
 
 std::function<void(const std::string&)> ClientTest::stuck() {
     return [this](const std::string& what) {
-        ADD_FAILURE() << "script step never became ready: " << what;
+        std::string windows;
+        for (int kind = 0; kind < app::window_kind_count; ++kind) {
+            if (ui::BorderlessWindow* open = program_->window(static_cast<app::WindowKind>(kind))) {
+                windows += " " + open->objectName().toStdString();
+            }
+        }
+        ADD_FAILURE() << "script step never became ready: " << what << "; open:" << windows
+                      << "; message: "
+                      << label_text(app::WindowKind::message, "标签2").toStdString();
         program_->close_all_windows();
     };
 }
