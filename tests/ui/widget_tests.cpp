@@ -54,38 +54,6 @@ TEST_F(Windows, EveryControlHasANameForAssistiveTechnology) {
     EXPECT_GT(checked, 50);
 }
 
-TEST_F(Windows, WindowsHaveTheirClientSizesAndParents) {
-    struct Row {
-        WindowKind kind;
-        QSize size;
-        const char* control;
-        const char* parent;
-        QRect place;
-    };
-    const Row rows[] = {
-        {WindowKind::login, {411, 239}, "图形按钮2", "外形框1", {377, 2, 32, 32}},
-        {WindowKind::operations, {248, 502}, "QuendaID", "图片框1", {67, 19, 110, 16}},
-        {WindowKind::operations, {248, 502}, "图形按钮6", "图片框2", {8, 56, 216, 80}},
-        {WindowKind::board_browser, {415, 553}, "标签3", "BoardBrowserWindow", {224, 52, 40, 16}},
-        {WindowKind::board_browser, {415, 553}, "编辑框1", "外形框1", {16, 177, 376, 21}},
-        {WindowKind::board_browser, {415, 553}, "列表框4", "分组框2", {297, 56, 96, 120}},
-        {WindowKind::post_viewer, {391, 422}, "图形按钮2", "PostViewerWindow", {356, 4, 32, 32}},
-        {WindowKind::post_viewer, {391, 422}, "图片框3", "图片框1", {104, 304, 80, 48}},
-    };
-    for (const Row& row : rows) {
-        program_->open_window(row.kind);
-        ui::BorderlessWindow* window = program_->window(row.kind);
-        ASSERT_NE(window, nullptr);
-        EXPECT_EQ(window->size(), row.size) << row.control;
-        auto* control = window->findChild<QWidget*>(QString::fromUtf8(row.control));
-        ASSERT_NE(control, nullptr) << row.control;
-        EXPECT_EQ(control->parentWidget()->objectName(), QString::fromUtf8(row.parent))
-            << row.control;
-        EXPECT_EQ(control->geometry(), row.place) << row.control;
-        program_->close_window(row.kind);
-    }
-}
-
 TEST_F(Windows, OpeningAnOpenWindowBringsTheSameOneForward) {
     program_->open_window(WindowKind::board_browser);
     ui::BorderlessWindow* first = window(WindowKind::board_browser);
