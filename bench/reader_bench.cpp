@@ -68,17 +68,6 @@ void BM_PageText(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
 }
 
-// The matcher alone: one global execute over an already decoded subject.
-void regex_bench(benchmark::State& state, std::string_view pattern, const std::string& subject) {
-    RegexObject regex;
-    for (auto _ : state) {
-        regex.execute(pattern, subject, true, true, true);
-        benchmark::DoNotOptimize(regex.match_count());
-    }
-    state.counters["matches"] = regex.match_count();
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(subject.size()));
-}
-
 // The subjects the operations hand the matcher: decoded pages, and post bodies cut out of them.
 struct Subjects {
     std::string start_page;
@@ -99,23 +88,17 @@ const Subjects& subjects() {
     return decoded;
 }
 
-void BM_RegexBoardNames(benchmark::State& state) {
-    regex_bench(state, kBoardNamePattern, subjects().start_page);
-}
-void BM_RegexBoardLinks(benchmark::State& state) {
-    regex_bench(state, kBoardLinkPattern, subjects().start_page);
-}
-void BM_RegexThreadTitles(benchmark::State& state) {
-    regex_bench(state, kTitlePattern, subjects().board_page);
-}
-void BM_RegexThreadIds(benchmark::State& state) {
-    regex_bench(state, kThreadIdPattern, subjects().board_page);
-}
-void BM_RegexPostImages(benchmark::State& state) {
-    regex_bench(state, image_pattern, subjects().post_body);
-}
-void BM_RegexLongLineImages(benchmark::State& state) {
-    regex_bench(state, image_pattern, subjects().long_line_body);
+// The matcher alone: one global execute over a subject the operations would hand it.
+void BM_Regex(benchmark::State& state, std::string_view pattern,
+              std::string Subjects::*subject_of) {
+    const std::string& subject = subjects().*subject_of;
+    RegexObject regex;
+    for (auto _ : state) {
+        regex.execute(pattern, subject, true, true, true);
+        benchmark::DoNotOptimize(regex.match_count());
+    }
+    state.counters["matches"] = regex.match_count();
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(subject.size()));
 }
 
 BENCHMARK(BM_ReadProfile)->Unit(benchmark::kMillisecond);
@@ -124,12 +107,18 @@ BENCHMARK(BM_ReadThreadList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadPost)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLongLinePost)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageText)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RegexBoardNames)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RegexBoardLinks)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RegexThreadTitles)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RegexThreadIds)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RegexPostImages)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RegexLongLineImages)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Regex, board_names, kBoardNamePattern, &Subjects::start_page)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Regex, board_links, kBoardLinkPattern, &Subjects::start_page)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Regex, thread_titles, kTitlePattern, &Subjects::board_page)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Regex, thread_ids, kThreadIdPattern, &Subjects::board_page)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Regex, post_pictures, image_pattern, &Subjects::post_body)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Regex, long_line_pictures, image_pattern, &Subjects::long_line_body)
+    ->Unit(benchmark::kMillisecond);
 
 bool write_pages(const std::string& folder) {
     const BigPages& pages = big_pages();
