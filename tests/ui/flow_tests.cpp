@@ -1,5 +1,6 @@
 // The way from the login window to the operations window and back out, driven through the
 // windows' controls as a person would.
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,7 +89,7 @@ TEST_F(LoginFlow, EscOnTheSuccessMessageKeepsTheLoginWindow) {
 TEST_F(LoginFlow, SignInLeavesOnlyTheOperationsWindowAndEscEndsTheRun) {
     std::vector<QString> statuses;
     bool only_operations = false;
-    QString quenda_id, level, db;
+    QString quenda_id, quenda_id_read, level, db;
     int code = run_signed_in([&](Script& script) {
         script.step(
             "profile shown",
@@ -103,6 +104,9 @@ TEST_F(LoginFlow, SignInLeavesOnlyTheOperationsWindowAndEscEndsTheRun) {
                 only_operations = !window(WindowKind::login) && !window(WindowKind::message) &&
                                   window(WindowKind::operations)->isVisible();
                 quenda_id = label_text(WindowKind::operations, "QuendaID");
+                auto* id_label = control<QLabel>(WindowKind::operations, "QuendaID");
+                quenda_id_read =
+                    QAccessible::queryAccessibleInterface(id_label)->text(QAccessible::Name);
                 level = label_text(WindowKind::operations, "等级");
                 db = label_text(WindowKind::operations, "DB");
                 QTest::keyClick(window(WindowKind::operations), Qt::Key_Escape);
@@ -113,6 +117,7 @@ TEST_F(LoginFlow, SignInLeavesOnlyTheOperationsWindowAndEscEndsTheRun) {
     EXPECT_FALSE(end_code_);  // the run ended by its own rule, not by end_program
     EXPECT_TRUE(only_operations);
     EXPECT_EQ(quenda_id, "10086");
+    EXPECT_EQ(quenda_id_read, "10086");  // a screen reader hears the new caption
     EXPECT_FALSE(level.isEmpty());
     EXPECT_NE(level, "获取中");
     EXPECT_FALSE(db.isEmpty());
