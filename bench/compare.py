@@ -82,6 +82,9 @@ def run_client(command, simulator):
             process.stdin.flush()
         elif line.startswith("result "):
             figures = {k: float(v) for k, v in (item.split("=") for item in line.split()[1:])}
+        elif line.startswith("laps "):
+            figures.update({"lap " + k: float(v) for k, v in (
+                item.split("=") for item in line.split()[1:])})
         elif line.startswith("check "):
             checks.append(line[len("check "):].strip())
         elif line.startswith("address "):
@@ -355,6 +358,20 @@ def table(ours, theirs, session, startup):
                   ""),
                  ("Client RSS after a whole session (MB)", ms(startup["rss_session_mb"]), "", "",
                   "", "< 60 MB")]
+    return markdown(rows)
+
+
+def lap_table(session):
+    """Where the session's wall time goes, step by step."""
+    rows = [("Session step, wall ms (median)", "tamsor", "libcurl floor", "Python peer")]
+    for key in session["tamsor"]:
+        if key.startswith("lap "):
+            rows.append((key[4:],) + tuple(ms(session[n].get(key))
+                                           for n in ("tamsor", "floor", "python")))
+    return markdown(rows)
+
+
+def markdown(rows):
     widths = [max(len(row[i]) for row in rows) for i in range(len(rows[0]))]
     lines = ["| " + " | ".join(cell.ljust(w) for cell, w in zip(row, widths)) + " |"
              for row in rows]
@@ -372,7 +389,7 @@ def main():
         ours, theirs = readers(args.build, args.runs, pages)
     session, checks = sessions(args.build, args.runs)
     startup = start_up(args.build, args.runs)
-    result = table(ours, theirs, session, startup)
+    result = table(ours, theirs, session, startup) + "\n\n" + lap_table(session)
     print(result)
     for name, found in checks.items():
         print(f"{name}: {' / '.join(found)}")

@@ -77,28 +77,38 @@ int run_session(char** args) {
     Exchanges net;
 
     net.get(account + "/class/CAP/codeshow.php?sid=5307");
+    clock.lap("captcha");
     const std::string code = clock.ask_captcha_code();
     char* name = curl_easy_escape(nullptr, args[3], 0);
     net.post(account + "/index.php",
              std::string("lgt=0&username=") + name + "&password=" + args[4] + "&idcode=" + code +
                  "&forward=http%3A%2F%2F" + args[2] + "&logincd=&app=checklogin");
     curl_free(name);
+    clock.lap("login");
 
     const std::string& home = net.get(forum + "/");
     const std::string verify = between(home, "verifyhash = '", "';var");
     const std::string punch_verify = between(home, "var punchverify = '", "';");
+    clock.lap("profile");
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     net.post(
         forum + "/jobcenter.php?action=punch&ajax=1&punchverify=" + punch_verify + "&nowtime=" +
             std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()) +
             "&verify=" + verify,
         "step=2");
+    clock.lap("punch");
 
     net.get(forum + "/");
     net.get(forum + "/");
-    for (int i = 5; i <= 9; ++i) {
+    clock.lap("directory");
+    net.get(args[5]);
+    clock.lap("threads");
+    for (int i = 6; i <= 8; ++i) {  // the post, its pop-up picture and its first picture
         net.get(args[i]);
     }
+    clock.lap("post");
+    net.get(args[9]);
+    clock.lap("viewer");
     clock.print_result();
     std::cout << "check requests=" << net.requests() << " bytes=" << net.bytes() << std::endl;
     return 0;

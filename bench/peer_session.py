@@ -114,14 +114,24 @@ def session(account_host, forum_host, name, password):
     import requests  # only the session needs it; the readers time the cutting alone
 
     wall_start, cpu_start, waited = time.monotonic(), time.process_time(), 0.0
+    laps, lap_start = [], wall_start
+
+    def lap(step):
+        nonlocal lap_start, waited
+        now = time.monotonic()
+        laps.append(f"{step}={(now - lap_start - waited) * 1e3:.3f}")
+        lap_start, waited = now, 0.0
+
     account, forum = "http://" + account_host, "http://" + forum_host
     net = requests.Session()
 
     net.get(account + "/class/CAP/codeshow.php?sid=5307").content
+    lap("captcha")
     asked = time.monotonic()
     print("captcha", flush=True)
     code = sys.stdin.readline().strip()
-    waited += time.monotonic() - asked
+    waited = time.monotonic() - asked
+    total_waited = waited
     form = ("lgt=0&username=" + urllib.parse.quote(name.encode("gbk")) + "&password=" + password +
             "&idcode=" + code + "&forward=" + urllib.parse.quote(forum, safe="") +
             "&logincd=&app=checklogin")
@@ -129,25 +139,33 @@ def session(account_host, forum_host, name, password):
                            headers={"Content-Type": "application/x-www-form-urlencoded"}).content)
     login = (2 if "验证码输入不正确" in answer else 1 if "登录失败,请检查用户名和密码是否输入正确" in answer
              else 0 if "url=" + forum in answer else -1)
+    lap("login")
 
     verify, punch_verify, _, account_id, _ = read_profile(net.get(forum + "/").content)
+    lap("profile")
     answer = text(net.post(
         forum + "/jobcenter.php?action=punch&ajax=1&punchverify=" + punch_verify + "&nowtime=" +
         str(int(time.time() * 1000)) + "&verify=" + verify, data=b"step=2",
         headers={"Content-Type": "application/x-www-form-urlencoded"}).content)
     punch = (3 if "您点击的太快了，休息下吧" in answer else 4 if "请刷新页面后重试！" in answer
              else 5 if "完成 每日打卡" in answer else 20 if "您已签到完毕" in answer else -1)
+    lap("punch")
 
     names, links = read_directory(net.get(forum + "/").content, net.get(forum + "/").content)
+    lap("directory")
     _, titles, post_ids = read_thread_list(net.get(forum + "/" + links[0]).content)
+    lap("threads")
     post, popup, picture, _, _ = read_post(net.get(forum + "/" + post_ids[0] + "/").content)
     popup_bytes = net.get(popup).content if popup else b""
     picture_bytes = net.get(picture).content if picture else b""
+    lap("post")
     viewer = viewer_picture(post, picture)
     viewer_bytes = net.get(viewer).content if viewer else b""
+    lap("viewer")
 
-    wall = (time.monotonic() - wall_start - waited) * 1e3
+    wall = (time.monotonic() - wall_start - total_waited) * 1e3
     print(f"result wall_ms={wall:.3f} cpu_ms={(time.process_time() - cpu_start) * 1e3:.3f}")
+    print("laps " + " ".join(laps))
     print(f"check login={login} punch={punch} id={account_id} boards={len(names)} "
           f"links={len(links)} titles={len(titles)} ids={len(post_ids)} "
           f"pictures={len(popup_bytes) > 0},{len(picture_bytes) > 0},{len(viewer_bytes) > 0} "

@@ -28,17 +28,22 @@ int run_session(const ForumHosts& hosts, const std::string& name, const std::str
 
     testing::RecordingLoginView login(state);
     reload_captcha(hosts, login);
+    clock.lap("captcha");
     login.form = {name, password, clock.ask_captcha_code()};
     submit_login(hosts, state, login);
+    clock.lap("login");
 
     testing::RecordingProfileView profile(state);
     fetch_profile(hosts, profile);
+    clock.lap("profile");
 
     testing::RecordingPunchView punch(state);
     daily_punch(hosts, state, punch);
+    clock.lap("punch");
 
     testing::RecordingDirectoryView directory;
     load_board_directory(hosts, directory);
+    clock.lap("directory");
     const testing::Lines links = directory.log.values("link");
     if (links.empty()) {
         std::cerr << "the board directory came back empty\n";
@@ -48,6 +53,7 @@ int run_session(const ForumHosts& hosts, const std::string& name, const std::str
     testing::RecordingThreadListView threads;
     threads.address = board_address(hosts, links.front());
     load_thread_list(hosts, threads);
+    clock.lap("threads");
     const testing::Lines post_ids = threads.log.values("id");
     if (post_ids.empty()) {
         std::cerr << "the thread list came back empty\n";
@@ -59,9 +65,11 @@ int run_session(const ForumHosts& hosts, const std::string& name, const std::str
     post.address = compose_post_address(hosts, post.id).value_or("");
     read_post(hosts, state, post);
     const std::string body_picture = state.viewer_image_url;
+    clock.lap("post");
 
     choose_body_picture(state);
     state.viewer_image_data = fetch_url_bytes(state.viewer_image_url);
+    clock.lap("viewer");
     clock.print_result();
 
     // What the session found, for the driver to compare with the peers and to name the
