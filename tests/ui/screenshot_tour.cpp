@@ -26,8 +26,7 @@ using tamsor::app::WindowKind;
 
 class Tour {
 public:
-    Tour(Program& program, tamsor::sim::Simulator& sim, QString folder)
-        : program_(program), sim_(sim), folder_(std::move(folder)) {}
+    Tour(Program& program, QString folder) : program_(program), folder_(std::move(folder)) {}
 
     template <class T>
     T* control(WindowKind kind, const char* name) const {
@@ -68,7 +67,6 @@ public:
 
 private:
     Program& program_;
-    tamsor::sim::Simulator& sim_;
     QString folder_;
     bool failed_ = false;
 };
@@ -95,7 +93,7 @@ int main(int argc, char* argv[]) {
     }
     Program program(tamsor::ForumHosts{sim.account_host(), sim.forum_host()});
     program.set_end_handler([&](int) { program.close_all_windows(); });
-    Tour tour(program, sim, QString::fromLocal8Bit(argv[1]));
+    Tour tour(program, QString::fromLocal8Bit(argv[1]));
     const auto& account = tamsor::sim::Simulator::demo_accounts().front();
 
     tamsor::test::Script script([&](const std::string& what) {
