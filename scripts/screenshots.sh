@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes docs/screenshots/<window>.png from the real windows on a virtual X display: a tour of
-# every window against the forum simulator, and the tamsor program itself started against
-# tamsor-forum-sim, typed into with xdotool and photographed with the whole screen.
+# every window against the forum simulator, and desktop.png of the tamsor program itself started
+# against tamsor-forum-sim, signed in and driven with xdotool like a person would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,9 +22,10 @@ tour="$build_dir/tests/ui/tamsor_screenshot_tour"
 
 "$tour" "$out"
 
-# The program as a user starts it.
-"$build_dir/sim/tamsor-forum-sim" >/dev/null 2>&1 &
-sim_pid=$!
+# The program as a user starts it, signed in by typing into it. The simulator tells the code of
+# the captcha picture on request, where a person would read it off the picture.
+coproc SIM { exec "$build_dir/sim/tamsor-forum-sim" --captcha-queries; }
+sim_pid=$SIM_PID
 "$build_dir/src/app/tamsor" &
 client_pid=$!
 cleanup() {
@@ -46,11 +47,35 @@ if [ -z "$window" ]; then
     exit 1
 fi
 sleep 0.5
-# Click into the account name box (73, 121 in the window) and type like a person.
-xdotool mousemove --window "$window" 120 132 click 1
+
+# Windows open centred on the 1024 x 720 screen; a point at (x, y) of a w x h window is here.
+at() { echo $((511 - $3 / 2 + $1)) $((359 - $4 / 2 + $2)); }
+click() { xdotool mousemove $(at "$@") click 1; }
+double_click() { xdotool mousemove $(at "$@") click --repeat 2 --delay 80 1; }
+
+echo >&"${SIM[1]}"
+code=""
+while read -r line <&"${SIM[0]}"; do
+    if [[ $line == "captcha code: "* ]]; then
+        code=${line#captcha code: }
+        break
+    fi
+done
+click 140 132 411 239  # the account name box
 xdotool type --delay 40 "demo"
 xdotool key Tab
 xdotool type --delay 40 "demo123"
-sleep 0.3
+xdotool key Tab
+xdotool type --delay 40 "$code"
+xdotool key Return
+sleep 1
+click 160 60 320 78    # OK under the welcome message
+sleep 1.5
+click 68 209 248 502   # 浏览板块
+sleep 0.5
+click 369 212 415 553  # fetch the board directory
+sleep 1.5
+double_click 47 115 415 553  # the third board: its threads
+sleep 1
 "$tour" --screen "$out/desktop.png"
 echo "Saved the pictures in $out"
