@@ -185,7 +185,9 @@ def readers(folder, rounds):
         "directory": lambda: read_directory(start, start),
         "thread_list": lambda: read_thread_list(board),
         "post": lambda: read_post(post),
-        "page_text": lambda: text(start),
+        "page_text/start_page": lambda: text(start),
+        "page_text/board_page": lambda: text(board),
+        "page_text/post_page": lambda: text(post),
     }
     medians = {}
     for name, case in cases.items():
