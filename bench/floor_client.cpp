@@ -1,8 +1,11 @@
 // The floor of the session benchmark: the same exchanges as a whole client session, made with
 // one libcurl handle that only sends the requests and reads the bodies. It cuts nothing but the
 // two punch tokens it must send back; every other address comes from the command line.
+// --fresh-connections opens a connection for every request, as the client's engine does, to
+// show what that alone costs.
 //
-//   tamsor_floor_client ACCOUNT_HOST FORUM_HOST NAME PASSWORD BOARD POST POPUP PICTURE VIEWER
+//   tamsor_floor_client [--fresh-connections] ACCOUNT_HOST FORUM_HOST NAME PASSWORD
+//                       BOARD POST POPUP PICTURE VIEWER
 #include <curl/curl.h>
 
 #include <chrono>
@@ -22,7 +25,9 @@ size_t keep_body(char* data, size_t size, size_t count, void* body) {
 
 class Exchanges {
 public:
-    Exchanges() : curl_(curl_easy_init()) {
+    explicit Exchanges(bool fresh_connections) : curl_(curl_easy_init()) {
+        curl_easy_setopt(curl_, CURLOPT_FRESH_CONNECT, fresh_connections ? 1L : 0L);
+        curl_easy_setopt(curl_, CURLOPT_FORBID_REUSE, fresh_connections ? 1L : 0L);
         curl_easy_setopt(curl_, CURLOPT_COOKIEFILE, "");
         curl_easy_setopt(curl_, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, keep_body);
@@ -70,11 +75,11 @@ std::string between(std::string_view text, std::string_view start, std::string_v
                : std::string(text.substr(from + start.size(), to - from - start.size()));
 }
 
-int run_session(char** args) {
+int run_session(char** args, bool fresh_connections) {
     const std::string account = std::string("http://") + args[1];
     const std::string forum = std::string("http://") + args[2];
     SessionClock clock;
-    Exchanges net;
+    Exchanges net(fresh_connections);
 
     net.get(account + "/class/CAP/codeshow.php?sid=5307");
     clock.lap("captcha");
@@ -118,13 +123,18 @@ int run_session(char** args) {
 }  // namespace tamsor::bench
 
 int main(int argc, char** argv) {
+    const bool fresh_connections = argc > 1 && std::string_view(argv[1]) == "--fresh-connections";
+    if (fresh_connections) {
+        --argc;
+        ++argv;
+    }
     if (argc != 10) {
-        std::cerr << "usage: tamsor_floor_client ACCOUNT_HOST FORUM_HOST NAME PASSWORD BOARD POST "
-                     "POPUP PICTURE VIEWER\n";
+        std::cerr << "usage: tamsor_floor_client [--fresh-connections] ACCOUNT_HOST FORUM_HOST "
+                     "NAME PASSWORD BOARD POST POPUP PICTURE VIEWER\n";
         return 2;
     }
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    const int status = tamsor::bench::run_session(argv);
+    const int status = tamsor::bench::run_session(argv, fresh_connections);
     curl_global_cleanup();
     return status;
 }
