@@ -6,6 +6,9 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <chrono>
+#include <thread>
+
 #include "ui/picture_box.h"
 #include "ui_test_support.h"
 
@@ -127,6 +130,30 @@ TEST_F(LoginFlow, SignInLeavesOnlyTheOperationsWindowAndEscEndsTheRun) {
     for (int kind = 0; kind < app::window_kind_count; ++kind) {
         EXPECT_FALSE(program_->window_exists(static_cast<WindowKind>(kind))) << kind;
     }
+}
+
+// A slow captcha answer keeps the window thread in the request wait pump, where timers still
+// fire: the form must not be sent before the answer has stored the captcha session cookie.
+TEST_F(LoginFlow, SignInWaitsForASlowCaptchaAndSendsItsSessionCookie) {
+    sim_.set_request_observer([](const sim::LoggedRequest& request) {
+        if (request.target.starts_with("/class/CAP/codeshow.php")) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+    });
+    int code = run_signed_in([&](Script& script) {
+        script.step(
+            "profile shown", [&] { return profile_shown(); },
+            [&] { QTest::keyClick(window(WindowKind::operations), Qt::Key_Escape); });
+    });
+    EXPECT_EQ(code, 0);
+    std::vector<std::string> login_cookies;
+    for (const sim::LoggedRequest& request : sim_.request_log()) {
+        if (request.method == "POST" && request.target == "/index.php") {
+            login_cookies.push_back(request.cookies);
+        }
+    }
+    ASSERT_EQ(login_cookies.size(), 1u);
+    EXPECT_TRUE(login_cookies.front().starts_with("CAPSESSID=")) << login_cookies.front();
 }
 
 TEST_F(LoginFlow, PunchReportsSuccessAndRefreshesTheProfile) {

@@ -104,9 +104,8 @@ int main(int argc, char* argv[]) {
     script
         .step(
             "login window",
-            [&] {
-                return program.window_exists(WindowKind::login) && !sim.last_captcha_code().empty();
-            },
+            // Shown once its captcha answer, and the session cookie with it, has arrived.
+            [&] { return tour.shown(WindowKind::login); },
             [&] {
                 tour.type(WindowKind::login, "编辑框1", account.name);
                 tour.type(WindowKind::login, "编辑框2", account.password);

@@ -117,9 +117,11 @@ int ClientTest::run_signed_in(const std::function<void(Script&)>& after_login) {
     script
         .step(
             "login window with captcha",
+            // Shown, not merely open: the window exists while its captcha fetch still turns the
+            // wait pump, and the simulator logs the request and picks the code before the
+            // answer with the session cookie has reached the client.
             [this] {
-                return request_count("/class/CAP/codeshow.php") == 1 &&
-                       window(WindowKind::login) != nullptr;
+                return request_count("/class/CAP/codeshow.php") == 1 && shown(WindowKind::login);
             },
             [this] {
                 fill_login(sim_.last_captcha_code());
