@@ -5,7 +5,7 @@ and the same cutting as the client's forum operations.
   peer_session.py session ACCOUNT_HOST FORUM_HOST NAME PASSWORD
       one whole session; asks the driver for the captcha code on stdout/stdin
   peer_session.py readers PAGES_DIR [ROUNDS]
-      median time of each page reader over the pages tamsor_reader_bench --write-pages wrote
+      median CPU time of each page reader over the pages tamsor_reader_bench --write-pages wrote
   peer_session.py long_line PAGES_DIR
       one read of the long-line post (run under a time limit: re backtracks without bound)
 """
