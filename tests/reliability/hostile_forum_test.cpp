@@ -1,0 +1,205 @@
+// Every fault of the simulated forum against every window operation, through the real windows:
+// nothing crashes, every wait ends within its bound, no window claims a success that did not
+// happen, and once the forum behaves again the same windows work.
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+
+#include "catalogue.h"
+#include "forum/message_texts.h"
+#include "http/http_request.h"
+#include "ui/picture_box.h"
+#include "ui_test_support.h"
+
+namespace tamsor::test {
+namespace {
+
+using app::WindowKind;
+using sim::Fault;
+
+constexpr auto kStall = std::chrono::milliseconds(300);
+// The longest any one click may keep the window thread: a few fetches, each failing after the
+// stall time-out, and the slack of a loaded machine. The product's own limits are 30 s a fetch.
+constexpr int kBoundMs = 6000;
+constexpr char kPunchSuccess[] = "恭喜您，签到成功！";
+
+// Faults after which no page of either host can be read (a slow answer comes after the
+// shortened stall time-out).
+bool answerless(Fault fault) {
+    return fault == Fault::slow || fault == Fault::stall || fault == Fault::reset ||
+           fault == Fault::empty_200 || fault == Fault::error_500 || fault == Fault::huge_body ||
+           fault == Fault::redirect_loop;
+}
+
+class HostileForum : public ClientTest, public ::testing::WithParamInterface<Fault> {
+protected:
+    void SetUp() override {
+        saved_limits_ = http_limits();
+        HttpLimits limits = saved_limits_;
+        limits.connect_timeout = std::chrono::milliseconds(1000);
+        limits.stall_timeout = kStall;
+        limits.max_body_bytes = 4u << 20;
+        set_http_limits(limits);
+        ClientTest::SetUp();
+        // Whatever opens the message window, its text is written down and it is closed again,
+        // also from inside the modal loop that opened it. It is closed, not confirmed: after a
+        // sign-in, confirming runs the whole session in the operations window's modal loop,
+        // while these tests open that window themselves.
+        closer_.setInterval(20);
+        QObject::connect(&closer_, &QTimer::timeout, [this] {
+            if (shown(WindowKind::message)) {
+                messages_.push_back(label_text(WindowKind::message, "标签2").toStdString());
+                program_->close_window(WindowKind::message);
+            }
+        });
+        closer_.start();
+    }
+    void TearDown() override {
+        closer_.stop();
+        ClientTest::TearDown();
+        set_http_limits(saved_limits_);
+    }
+
+    // Runs an action on the window thread and says how long it held it.
+    qint64 timed(const std::function<void()>& action) {
+        QElapsedTimer clock;
+        clock.start();
+        action();
+        return clock.elapsed();
+    }
+
+    bool said(const std::string& text) const {
+        return std::find(messages_.begin(), messages_.end(), text) != messages_.end();
+    }
+
+    QListWidget* list(const char* name) const {
+        return control<QListWidget>(WindowKind::board_browser, name);
+    }
+
+    std::string board_url() const {
+        return "http://" + sim_.forum_host() +
+               "/thread.php?fid=" + std::to_string(sim::boards().front().fid);
+    }
+
+    std::string first_post_id() const {
+        return "r" + std::to_string(sim::threads_of(sim::boards().front()).front().tid);
+    }
+
+    QTimer closer_;
+    std::vector<std::string> messages_;
+    HttpLimits saved_limits_;
+};
+
+TEST_P(HostileForum, EveryWindowOperationEndsInTimeAndClaimsNothingFalse) {
+    const Fault fault = GetParam();
+    const bool unreadable = answerless(fault);
+    sim_.set_fault(fault);
+
+    // Login: the captcha fetch of the created event, then the login click.
+    EXPECT_LT(timed([&] { program_->open_window(WindowKind::login); }), kBoundMs);
+    ASSERT_TRUE(shown(WindowKind::login));
+    if (unreadable) {
+        EXPECT_FALSE(control<ui::PictureBox>(WindowKind::login, "图片框2")->has_picture());
+    }
+    fill_login(sim_.last_captcha_code());
+    EXPECT_LT(timed([&] { click(control<QWidget>(WindowKind::login, "图形按钮1")); }), kBoundMs);
+    EXPECT_EQ(said(std::string(success_message)), !unreadable);
+    if (unreadable) {
+        EXPECT_TRUE(messages_.empty()) << messages_.front();
+        EXPECT_TRUE(shown(WindowKind::login)) << "the login window stays for another try";
+        // Sign in while the forum behaves, so the rest has a session to lose: a new login
+        // window, with a captcha the forum really sent.
+        sim_.set_fault(Fault::none);
+        program_->close_window(WindowKind::login);
+        program_->open_window(WindowKind::login);
+        ASSERT_TRUE(shown(WindowKind::login));
+        fill_login(sim_.last_captcha_code());
+        click(control<QWidget>(WindowKind::login, "图形按钮1"));
+        ASSERT_TRUE(said(std::string(success_message)));
+    }
+    program_->open_window(WindowKind::operations);
+    ASSERT_TRUE(shown(WindowKind::operations));
+    EXPECT_FALSE(program_->window_exists(WindowKind::login));
+    EXPECT_TRUE(wait_until([&] { return profile_shown(); }, kBoundMs));
+    sim_.set_fault(fault);
+
+    // Operations window: a profile fetch, then the punch.
+    auto* db = control<QLabel>(WindowKind::operations, "DB");
+    db->setText("-");  // so the end of this fetch can be told from the one before
+    click(control<QWidget>(WindowKind::operations, "图形按钮2"));
+    EXPECT_TRUE(wait_until(
+        [&] {
+            return db->text() != "-" &&
+                   label_text(WindowKind::operations, "标签2") == "状态：暂无操作";
+        },
+        kBoundMs));
+    EXPECT_EQ(db->text().isEmpty(), unreadable) << db->text().toStdString();
+    messages_.clear();
+    EXPECT_LT(timed([&] { click(control<QWidget>(WindowKind::operations, "图形按钮1")); }),
+              kBoundMs);
+    EXPECT_EQ(said(kPunchSuccess), !unreadable);
+    if (unreadable) {
+        EXPECT_TRUE(messages_.empty()) << messages_.front();
+    }
+    EXPECT_TRUE(wait_until(
+        [&] { return label_text(WindowKind::operations, "标签2") == "状态：暂无操作"; }, kBoundMs));
+
+    // Board browser: the directory worker, then a board's threads.
+    program_->open_window(WindowKind::board_browser);
+    ASSERT_TRUE(shown(WindowKind::board_browser));
+    click(control<QWidget>(WindowKind::board_browser, "图形按钮1"));
+    const bool directory_done =
+        wait_until([&] { return label_text(WindowKind::board_browser, "标签4") == "状态：完成"; },
+                   unreadable ? 2 * kStall.count() + 1500 : kBoundMs);
+    EXPECT_EQ(directory_done, !unreadable);
+    EXPECT_EQ(list("列表框1")->count() == 0, unreadable);
+
+    control<QLineEdit>(WindowKind::board_browser, "编辑框2")
+        ->setText(QString::fromStdString(board_url()));
+    auto* fetch_threads = control<QWidget>(WindowKind::board_browser, "图形按钮3");
+    EXPECT_LT(timed([&] { click(fetch_threads); }), kBoundMs);
+    EXPECT_TRUE(fetch_threads->isEnabled()) << "the fetch button is usable again";
+    EXPECT_EQ(list("列表框3")->count() == 0, unreadable);
+    EXPECT_EQ(label_text(WindowKind::board_browser, "标签9") == "状态：100％", !unreadable);
+
+    // Post viewer: the read of its created event, pictures and pop-up included.
+    program_->state().selected_post_id = first_post_id();
+    EXPECT_LT(timed([&] { program_->open_window(WindowKind::post_viewer); }), kBoundMs);
+    ASSERT_TRUE(shown(WindowKind::post_viewer));
+    const bool pictures_readable = !unreadable && fault != Fault::foreign_schemes;
+    EXPECT_EQ(control<ui::PictureBox>(WindowKind::post_viewer, "图片框3")->has_picture(),
+              pictures_readable);
+    if (unreadable || fault == Fault::long_line_post || fault == Fault::foreign_schemes) {
+        EXPECT_FALSE(control<ui::PictureBox>(WindowKind::post_viewer, "图片框2")->has_picture());
+    }
+    const std::string title = label_text(WindowKind::post_viewer, "帖子标题").toStdString();
+    EXPECT_EQ(title == sim::threads_of(sim::boards().front()).front().plain, !unreadable) << title;
+
+    // The forum behaves again: the same windows do their work. A directory worker still running
+    // would refuse this load, so its finishing is checked too.
+    sim_.set_fault(Fault::none);
+    click(control<QWidget>(WindowKind::board_browser, "图形按钮1"));
+    EXPECT_TRUE(wait_until(
+        [&] { return label_text(WindowKind::board_browser, "标签4") == "状态：完成"; }, kBoundMs));
+    click(fetch_threads);
+    EXPECT_GT(list("列表框3")->count(), 0);
+    click(control<QWidget>(WindowKind::post_viewer, "图形按钮1"));
+    EXPECT_EQ(label_text(WindowKind::post_viewer, "帖子标题").toStdString(),
+              sim::threads_of(sim::boards().front()).front().plain);
+    click(control<QWidget>(WindowKind::operations, "图形按钮2"));
+    EXPECT_TRUE(wait_until([&] { return profile_shown(); }, kBoundMs));
+    for (WindowKind kind :
+         {WindowKind::operations, WindowKind::board_browser, WindowKind::post_viewer}) {
+        EXPECT_TRUE(shown(kind)) << static_cast<int>(kind);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFaults, HostileForum, ::testing::ValuesIn(sim::all_faults()),
+                         [](const ::testing::TestParamInfo<Fault>& info) {
+                             return sim::fault_name(info.param);
+                         });
+
+}  // namespace
+}  // namespace tamsor::test

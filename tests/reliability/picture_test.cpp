@@ -1,0 +1,125 @@
+// Pictures from a hostile post: a header that declares a gigantic picture, and a JPEG cut off
+// half-way. Neither may be shown, and neither may cost the memory it asks for.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pictures.h"
+#include "ui/picture_box.h"
+
+namespace tamsor {
+namespace {
+
+void put_u32(std::string& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out += static_cast<char>((value >> shift) & 0xFF);
+    }
+}
+
+void put_u16_le(std::string& out, uint16_t value) {
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>(value >> 8);
+}
+
+void put_png_chunk(std::string& out, std::string_view type, std::string_view data) {
+    put_u32(out, static_cast<uint32_t>(data.size()));
+    const std::string body = std::string(type) + std::string(data);
+    out += body;
+    put_u32(out, static_cast<uint32_t>(
+                     crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size())));
+}
+
+// A well-formed PNG of side x side RGBA pixels whose data is a few kilobytes of zeros: what a
+// reader would allocate is decided by the header alone.
+std::string png_bomb(uint32_t side) {
+    std::string png = "\x89PNG\r\n\x1a\n";
+    std::string header;
+    put_u32(header, side);
+    put_u32(header, side);
+    header += std::string("\x08\x06\x00\x00\x00", 5);
+    put_png_chunk(png, "IHDR", header);
+    const std::string zeros(64 * 1024, '\0');
+    uLongf packed_size = compressBound(zeros.size());
+    std::string packed(packed_size, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &packed_size,
+             reinterpret_cast<const Bytef*>(zeros.data()), zeros.size());
+    packed.resize(packed_size);
+    put_png_chunk(png, "IDAT", packed);
+    put_png_chunk(png, "IEND", "");
+    return png;
+}
+
+// A GIF whose screen and only image are side x side, with a tiny LZW stream.
+std::string gif_bomb(uint16_t side) {
+    std::string gif = "GIF89a";
+    put_u16_le(gif, side);
+    put_u16_le(gif, side);
+    gif += std::string("\x80\x00\x00", 3);              // 2-colour table follows
+    gif += std::string("\x00\x00\x00\xff\xff\xff", 6);  // black, white
+    gif += ',';
+    put_u16_le(gif, 0);
+    put_u16_le(gif, 0);
+    put_u16_le(gif, side);
+    put_u16_le(gif, side);
+    gif += std::string("\x00\x02\x02\x4c\x01\x00;", 7);  // code size 2, clear + one pixel + end
+    return gif;
+}
+
+long peak_rss_kib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+struct PictureCase {
+    const char* what;
+    std::string bytes;
+};
+
+// Each case decodes to nothing, costs far less than it declares, and leaves a box empty.
+void expect_no_picture(const std::vector<PictureCase>& cases) {
+    for (const PictureCase& c : cases) {
+        const long before = peak_rss_kib();
+        EXPECT_TRUE(ui::decode_picture(c.bytes).isNull()) << c.what;
+        // A decoded bomb would take gigabytes; a refused one costs what its bytes cost.
+        EXPECT_LT(peak_rss_kib() - before, 64 * 1024) << c.what;
+
+        ui::PictureBox box(nullptr, "box", QRect(0, 0, 100, 100), ui::PictureBox::Fit::stretch,
+                           "box");
+        box.set_picture_bytes(c.bytes);
+        EXPECT_FALSE(box.has_picture()) << c.what;
+    }
+}
+
+std::string whole_jpeg() {
+    return sim::picture_named("hostile.jpg").value().bytes;
+}
+
+TEST(HostilePictures, DecompressionBombsAreRefusedBeforeTheyCostMemory) {
+    expect_no_picture({
+        {"PNG declaring 60000 x 60000", png_bomb(60000)},
+        {"GIF declaring 60000 x 60000", gif_bomb(60000)},
+        {"PNG declaring 2^31-1 square", png_bomb(0x7fffffff)},
+        {"JPEG header only", whole_jpeg().substr(0, 20)},
+    });
+    // The same shapes at a sane size are pictures: what is refused is the size.
+    EXPECT_FALSE(ui::decode_picture(gif_bomb(2)).isNull());
+}
+
+// Fails today: the JPEG reader fills a picture cut short with grey and reports success, so half
+// a picture is shown as if it were whole. Enable once decode_picture refuses such data.
+TEST(HostilePictures, DISABLED_TruncatedJpegShowsNothing) {
+    const std::string jpeg = whole_jpeg();
+    ASSERT_FALSE(ui::decode_picture(jpeg).isNull()) << "the whole JPEG is a picture";
+    expect_no_picture({
+        {"JPEG cut in half", jpeg.substr(0, jpeg.size() / 2)},
+        {"JPEG without its end marker", jpeg.substr(0, jpeg.size() - 2)},
+    });
+}
+
+}  // namespace
+}  // namespace tamsor
