@@ -3,20 +3,33 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace tamsor {
 namespace {
 
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-bool is_ascii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+// Length of the run of ASCII bytes at the start of the text. Markup is mostly ASCII, so this
+// looks at eight bytes at a time.
+size_t ascii_prefix(std::string_view text) {
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if ((word & 0x8080808080808080ULL) != 0) {
+            break;
+        }
+    }
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) {
+        ++i;
+    }
+    return i;
 }
 
-// One conversion descriptor per direction and thread: iconv_t is not thread safe and
+// One conversion descriptor per thread: iconv_t is not thread safe and
 // opening one costs far more than a short conversion.
 class Converter {
 public:
@@ -57,14 +70,91 @@ private:
     iconv_t cd_;
 };
 
-Converter& decoder() {
-    thread_local Converter converter("UTF-8", "CP936");
-    return converter;
-}
-
 Converter& encoder() {
     thread_local Converter converter("CP936", "UTF-8");
     return converter;
+}
+
+// What one GBK code decodes to. Every GBK character lies in the Basic Multilingual Plane, so
+// its UTF-8 form is at most three bytes. Length 0: not a character on its own.
+struct Utf8Character {
+    char bytes[3];
+    uint8_t length;
+};
+
+constexpr Utf8Character kReplacement{{'\xEF', '\xBF', '\xBD'}, 3};  // U+FFFD
+
+constexpr unsigned kFirstLead = 0x81;
+constexpr unsigned kLastLead = 0xFE;
+constexpr unsigned kFirstTrail = 0x40;
+constexpr unsigned kLastTrail = 0xFE;
+constexpr unsigned kTrails = kLastTrail - kFirstTrail + 1;
+
+// Every code the decoder can meet, decoded once by iconv itself, so that the table agrees with
+// iconv code for code (the single-byte euro sign and the holes in the double-byte area
+// included) while decoding runs without iconv's per-character cost.
+struct DecodeTable {
+    bool valid = false;
+    std::array<Utf8Character, 0x80> single{};  // the bytes 0x80 to 0xFF on their own
+    std::vector<Utf8Character> pairs;          // lead 0x81 to 0xFE, trail 0x40 to 0xFE
+
+    const Utf8Character* pair(unsigned char lead, unsigned char trail) const {
+        if (lead < kFirstLead || lead > kLastLead || trail < kFirstTrail || trail > kLastTrail) {
+            return nullptr;
+        }
+        return &pairs[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)];
+    }
+};
+
+// The character iconv makes of exactly these bytes, or length 0 when it does not take them all
+// as one character.
+Utf8Character ask_iconv(iconv_t cd, const unsigned char* code, size_t size) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* in = reinterpret_cast<char*>(const_cast<unsigned char*>(code));
+    size_t in_left = size;
+    char buffer[8];
+    char* out = buffer;
+    size_t out_left = sizeof buffer;
+    Utf8Character character{};
+    size_t written = 0;
+    if (iconv(cd, &in, &in_left, &out, &out_left) != static_cast<size_t>(-1) && in_left == 0 &&
+        (written = sizeof buffer - out_left) <= sizeof character.bytes) {
+        std::memcpy(character.bytes, buffer, written);
+        character.length = static_cast<uint8_t>(written);
+    }
+    return character;
+}
+
+DecodeTable build_decode_table() {
+    DecodeTable table;
+    iconv_t cd = iconv_open("UTF-8", "CP936");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return table;
+    }
+    for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
+        const unsigned char code[1] = {static_cast<unsigned char>(byte)};
+        table.single[byte - 0x80] = ask_iconv(cd, code, 1);
+    }
+    table.pairs.resize((kLastLead - kFirstLead + 1) * kTrails);
+    for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead) {
+        if (table.single[lead - 0x80].length != 0) {
+            continue;  // a character on its own; the decoder never pairs it
+        }
+        for (unsigned trail = kFirstTrail; trail <= kLastTrail; ++trail) {
+            const unsigned char code[2] = {static_cast<unsigned char>(lead),
+                                           static_cast<unsigned char>(trail)};
+            table.pairs[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)] =
+                ask_iconv(cd, code, 2);
+        }
+    }
+    iconv_close(cd);
+    table.valid = true;
+    return table;
+}
+
+const DecodeTable& decode_table() {
+    static const DecodeTable table = build_decode_table();
+    return table;
 }
 
 // Length of the (possibly malformed) UTF-8 character at the start of the text: its lead byte and
@@ -83,24 +173,54 @@ size_t utf8_character_length(std::string_view text) {
 }  // namespace
 
 std::string gbk_to_utf8(std::string_view gbk) {
-    if (is_ascii(gbk)) {
+    const size_t size = gbk.size();
+    size_t i = ascii_prefix(gbk);
+    if (i == size) {
         return std::string(gbk);
     }
-    std::string output;
-    output.reserve(gbk.size() + gbk.size() / 2);
-    Converter& converter = decoder();
-    if (!converter.valid()) {
-        return output;
+    const DecodeTable& table = decode_table();
+    if (!table.valid) {
+        return {};
     }
-    while (converter.convert(gbk, output) > 0) {
-        output += kReplacementCharacter;
-        gbk.remove_prefix(1);
+    const auto* in = reinterpret_cast<const unsigned char*>(gbk.data());
+    // Two bytes never become more than three, one byte at most three (U+FFFD, the euro sign);
+    // the buffer grows when a run of those outgrows the first guess.
+    std::string output(size + size / 2 + 16, '\0');
+    std::memcpy(output.data(), in, i);
+    size_t out = i;
+    while (i < size) {
+        for (; i < size && in[i] >= 0x80; ++i) {
+            if (output.size() - out < sizeof(Utf8Character)) {
+                output.resize(output.size() * 2);
+            }
+            const Utf8Character* character = &table.single[in[i] - 0x80];
+            if (character->length == 0 && i + 1 < size) {
+                const Utf8Character* pair = table.pair(in[i], in[i + 1]);
+                if (pair != nullptr && pair->length != 0) {
+                    character = pair;
+                    ++i;
+                }
+            }
+            if (character->length == 0) {
+                character = &kReplacement;  // one byte only: a bad lead never swallows what follows
+            }
+            std::memcpy(output.data() + out, character->bytes, sizeof character->bytes);
+            out += character->length;
+        }
+        size_t run = ascii_prefix(gbk.substr(i));
+        if (output.size() - out < run) {
+            output.resize(std::max(output.size() * 2, out + run));
+        }
+        std::memcpy(output.data() + out, in + i, run);
+        out += run;
+        i += run;
     }
+    output.resize(out);
     return output;
 }
 
 std::string utf8_to_gbk(std::string_view utf8) {
-    if (is_ascii(utf8)) {
+    if (ascii_prefix(utf8) == utf8.size()) {
         return std::string(utf8);
     }
     std::string output;
