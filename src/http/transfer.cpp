@@ -105,6 +105,49 @@ using EasyHandle = std::unique_ptr<CURL, EasyCleanup>;
 using MultiHandle = std::unique_ptr<CURLM, MultiCleanup>;
 using HeaderList = std::unique_ptr<curl_slist, ListCleanup>;
 
+// A multi handle keeps the connections its transfers leave open, so a thread keeps one multi
+// handle for its requests and the next request to the same server skips the connect. It is per
+// thread, not libcurl's shared connection cache: that cache is not safe to use from several
+// threads at once in the libcurl we build against, and requests run on the window thread and on
+// workers together. A transfer started while another waits on the same thread (from the wait
+// pump) gets a multi handle of its own, as does a request with a cookie jar of its own, which
+// shares nothing with the other requests. A transfer that ends early (stalled, over the cap,
+// failed) leaves its connection closed, not kept: libcurl closes a connection whose transfer
+// did not finish.
+class MultiLease {
+public:
+    explicit MultiLease(bool keep_connections) {
+        thread_local Kept kept;
+        if (keep_connections && kept.multi && !kept.in_use) {
+            kept.in_use = true;
+            multi_ = kept.multi.get();
+            in_use_ = &kept.in_use;
+        } else {
+            own_.reset(curl_multi_init());
+            multi_ = own_.get();
+        }
+    }
+    ~MultiLease() {
+        if (in_use_ != nullptr) {
+            *in_use_ = false;
+        }
+    }
+    MultiLease(const MultiLease&) = delete;
+    MultiLease& operator=(const MultiLease&) = delete;
+
+    CURLM* get() const { return multi_; }
+
+private:
+    struct Kept {
+        MultiHandle multi{curl_multi_init()};
+        bool in_use = false;
+    };
+
+    CURLM* multi_ = nullptr;
+    MultiHandle own_;
+    bool* in_use_ = nullptr;
+};
+
 bool is_http_url(std::string_view url) {
     std::string lower = to_lower_ascii(url.substr(0, 8));
     return lower.starts_with("http://") || lower.starts_with("https://");
@@ -265,10 +308,10 @@ TransferResult transfer(const TransferPlan& plan) {
     curl_runtime::ensure_initialised();
     const HttpLimits limits = http_limits();
     const std::function<void()> pump = curl_runtime::wait_pump();
+    MultiLease multi(plan.use_cookie_store);
     EasyHandle easy(curl_easy_init());
-    MultiHandle multi(curl_multi_init());
     HeaderList headers = make_header_list(plan.header_lines);
-    if (!easy || !multi) {
+    if (!easy || multi.get() == nullptr) {
         result.error = HttpError::transfer_failed;
         return result;
     }

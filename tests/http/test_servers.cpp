@@ -68,7 +68,12 @@ LocalHttpServer::~LocalHttpServer() {
     }
 }
 
-void LocalHttpServer::start() {
+void LocalHttpServer::start(bool keep_connections) {
+    if (keep_connections) {
+        http.set_keep_alive_timeout(1);
+    } else {
+        http.set_keep_alive_max_count(1);
+    }
     port_ = http.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { http.listen_after_bind(); });
 }

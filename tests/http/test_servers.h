@@ -12,13 +12,15 @@
 namespace tamsor::http_test {
 
 // A cpp-httplib server on 127.0.0.1 and a free port, serving from its own thread until destroyed.
-// Set the routes on `http` before calling start().
+// Set the routes on `http` before calling start(). The server closes each connection after one
+// answer unless asked to keep connections: it waits out an idle kept connection before it stops,
+// and the client keeps its connections.
 class LocalHttpServer {
 public:
     httplib::Server http;
 
     ~LocalHttpServer();
-    void start();
+    void start(bool keep_connections = false);
     int port() const { return port_; }
     std::string url(const std::string& path) const;
 
