@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libcurl4-openssl-dev libpcre2-dev libcpp-httplib-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang clang-format
+    clang clang-format libclang-rt-14-dev
     xvfb xauth xdotool fonts-wqy-zenhei
     python3 python3-requests
     strace
