@@ -75,6 +75,19 @@ Converter& encoder() {
     return converter;
 }
 
+// Length of the (possibly malformed) UTF-8 character at the start of the text: its lead byte and
+// the continuation bytes that follow, at least 1, so a bad sequence never swallows good text.
+size_t utf8_character_length(std::string_view text) {
+    auto lead = static_cast<unsigned char>(text.front());
+    size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    size_t length = 1;
+    while (length < expected && length < text.size() &&
+           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return length;
+}
+
 // What one GBK code decodes to. Every GBK character lies in the Basic Multilingual Plane, so
 // its UTF-8 form is at most three bytes. Length 0: not a character on its own.
 struct Utf8Character {
@@ -125,6 +138,49 @@ Utf8Character ask_iconv(iconv_t cd, const unsigned char* code, size_t size) {
     return character;
 }
 
+// Decodes every code of one lead byte, trail by trail. One iconv call takes the whole row up to
+// the next code it refuses, which is far quicker than a call per code; should its output not
+// split into one character per code, the row is asked code by code instead.
+void fill_row(iconv_t cd, unsigned lead, Utf8Character* row) {
+    unsigned char codes[kTrails * 2];
+    for (unsigned i = 0; i < kTrails; ++i) {
+        codes[2 * i] = static_cast<unsigned char>(lead);
+        codes[2 * i + 1] = static_cast<unsigned char>(kFirstTrail + i);
+    }
+    size_t code = 0;
+    while (code < kTrails) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char* in = reinterpret_cast<char*>(codes + 2 * code);
+        size_t in_left = 2 * (kTrails - code);
+        char output[kTrails * 4];
+        char* out = output;
+        size_t out_left = sizeof output;
+        bool refused = iconv(cd, &in, &in_left, &out, &out_left) == static_cast<size_t>(-1);
+        bool split = !refused || errno == EILSEQ || errno == EINVAL;
+        size_t taken = 2 * (kTrails - code) - in_left;
+        split = split && taken % 2 == 0;
+        std::string_view produced(output, static_cast<size_t>(out - output));
+        for (size_t done = 0; split && done < taken / 2; ++done, ++code) {
+            size_t length = produced.empty() ? 0 : utf8_character_length(produced);
+            split = length != 0 && length <= sizeof row[code].bytes;
+            if (split) {
+                std::memcpy(row[code].bytes, produced.data(), length);
+                row[code].length = static_cast<uint8_t>(length);
+                produced.remove_prefix(length);
+            }
+        }
+        if (!split || !produced.empty()) {
+            for (size_t i = 0; i < kTrails; ++i) {
+                row[i] = ask_iconv(cd, codes + 2 * i, 2);
+            }
+            return;
+        }
+        if (refused) {
+            row[code++] = Utf8Character{};
+        }
+    }
+}
+
 DecodeTable build_decode_table() {
     DecodeTable table;
     iconv_t cd = iconv_open("UTF-8", "CP936");
@@ -140,12 +196,7 @@ DecodeTable build_decode_table() {
         if (table.single[lead - 0x80].length != 0) {
             continue;  // a character on its own; the decoder never pairs it
         }
-        for (unsigned trail = kFirstTrail; trail <= kLastTrail; ++trail) {
-            const unsigned char code[2] = {static_cast<unsigned char>(lead),
-                                           static_cast<unsigned char>(trail)};
-            table.pairs[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)] =
-                ask_iconv(cd, code, 2);
-        }
+        fill_row(cd, lead, &table.pairs[(lead - kFirstLead) * kTrails]);
     }
     iconv_close(cd);
     table.valid = true;
@@ -155,19 +206,6 @@ DecodeTable build_decode_table() {
 const DecodeTable& decode_table() {
     static const DecodeTable table = build_decode_table();
     return table;
-}
-
-// Length of the (possibly malformed) UTF-8 character at the start of the text: its lead byte and
-// the continuation bytes that follow, at least 1, so a bad sequence never swallows good text.
-size_t utf8_character_length(std::string_view text) {
-    auto lead = static_cast<unsigned char>(text.front());
-    size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    size_t length = 1;
-    while (length < expected && length < text.size() &&
-           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
-        ++length;
-    }
-    return length;
 }
 
 }  // namespace
