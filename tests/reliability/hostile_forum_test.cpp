@@ -9,6 +9,7 @@
 
 #include "catalogue.h"
 #include "forum/message_texts.h"
+#include "forum/post_reader.h"
 #include "http/http_request.h"
 #include "ui/picture_box.h"
 #include "ui_test_support.h"
@@ -176,6 +177,15 @@ TEST_P(HostileForum, EveryWindowOperationEndsInTimeAndClaimsNothingFalse) {
     }
     const std::string title = label_text(WindowKind::post_viewer, "帖子标题").toStdString();
     EXPECT_EQ(title == sim::threads_of(sim::boards().front()).front().plain, !unreadable) << title;
+
+    // Image viewer: what a double-click on the body picture opens, fetched when it is created.
+    choose_body_picture(program_->state());
+    EXPECT_LT(timed([&] { program_->open_window(WindowKind::image_viewer); }), kBoundMs);
+    ASSERT_TRUE(shown(WindowKind::image_viewer));
+    const bool body_picture_readable = pictures_readable && fault != Fault::long_line_post;
+    EXPECT_EQ(control<ui::PictureBox>(WindowKind::image_viewer, "图片框1")->has_picture(),
+              body_picture_readable);
+    program_->close_window(WindowKind::image_viewer);
 
     // The forum behaves again: the same windows do their work. A directory worker still running
     // would refuse this load, so its finishing is checked too.
