@@ -1,7 +1,7 @@
 // The floor of the session benchmark: the same exchanges as a whole client session, made with
 // one libcurl handle that only sends the requests and reads the bodies. It cuts nothing but the
 // two punch tokens it must send back; every other address comes from the command line.
-// --fresh-connections opens a connection for every request, as the client's engine does, to
+// --fresh-connections opens a connection for every request, as the client's engine once did, to
 // show what that alone costs.
 //
 //   tamsor_floor_client [--fresh-connections] ACCOUNT_HOST FORUM_HOST NAME PASSWORD
