@@ -4,6 +4,9 @@
 #include <sys/resource.h>
 #include <zlib.h>
 
+#include <QBuffer>
+#include <QImageWriter>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -110,14 +113,42 @@ TEST(HostilePictures, DecompressionBombsAreRefusedBeforeTheyCostMemory) {
     EXPECT_FALSE(ui::decode_picture(gif_bomb(2)).isNull());
 }
 
-// Fails today: the JPEG reader fills a picture cut short with grey and reports success, so half
-// a picture is shown as if it were whole. Enable once decode_picture refuses such data.
-TEST(HostilePictures, DISABLED_TruncatedJpegShowsNothing) {
+// A JPEG carrying, after its start marker, an application segment that holds a whole small
+// JPEG of its own, as camera thumbnails do.
+std::string with_thumbnail(const std::string& jpeg) {
+    const std::string thumbnail = whole_jpeg();
+    std::string segment = "\xFF\xE1";
+    segment += static_cast<char>((thumbnail.size() + 2) >> 8);
+    segment += static_cast<char>((thumbnail.size() + 2) & 0xFF);
+    return jpeg.substr(0, 2) + segment + thumbnail + jpeg.substr(2);
+}
+
+std::string progressive_jpeg() {
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(QColor(30, 120, 200));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    EXPECT_TRUE(writer.write(image));
+    return bytes.toStdString();
+}
+
+// The JPEG reader fills what is missing with grey and reports success; half a picture must not
+// be shown as if it were whole.
+TEST(HostilePictures, TruncatedJpegShowsNothing) {
     const std::string jpeg = whole_jpeg();
-    ASSERT_FALSE(ui::decode_picture(jpeg).isNull()) << "the whole JPEG is a picture";
+    const std::string progressive = progressive_jpeg();
+    for (const std::string& whole : {jpeg, progressive, with_thumbnail(jpeg), jpeg + "trailer"}) {
+        EXPECT_FALSE(ui::decode_picture(whole).isNull()) << "a whole JPEG is a picture";
+    }
     expect_no_picture({
         {"JPEG cut in half", jpeg.substr(0, jpeg.size() / 2)},
         {"JPEG without its end marker", jpeg.substr(0, jpeg.size() - 2)},
+        {"progressive JPEG cut after its first scans",
+         progressive.substr(0, progressive.size() - 40)},
+        {"JPEG cut, its thumbnail whole", with_thumbnail(jpeg).substr(0, jpeg.size() + 200)},
     });
 }
 
