@@ -13,8 +13,15 @@ account_port=${TAMSOR_NOFILES_ACCOUNT_PORT:-18680}
 forum_port=${TAMSOR_NOFILES_FORUM_PORT:-18681}
 jobs=${TAMSOR_JOBS:-$(nproc)}
 
-# TAMSOR_NOFILES_PREBUILT=1 takes the client as it is in the build folder.
-if [ "${TAMSOR_NOFILES_PREBUILT:-0}" != 1 ]; then
+port_built_into() {  # the port of a host the build folder's client was configured with
+    sed -n "s/^$1:STRING=.*:\([0-9]*\)$/\1/p" "$build/CMakeCache.txt"
+}
+
+# TAMSOR_NOFILES_PREBUILT=1 takes the client as it is in the build folder, with its hosts.
+if [ "${TAMSOR_NOFILES_PREBUILT:-0}" = 1 ]; then
+    account_port=$(port_built_into TAMSOR_ACCOUNT_HOST)
+    forum_port=$(port_built_into TAMSOR_FORUM_HOST)
+else
     cmake -S . -B "$build" -DTAMSOR_WERROR=ON \
         -DTAMSOR_ACCOUNT_HOST="127.0.0.1:$account_port" \
         -DTAMSOR_FORUM_HOST="127.0.0.1:$forum_port" >/dev/null
