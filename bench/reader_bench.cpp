@@ -36,10 +36,10 @@ constexpr std::string_view kThreadIdPattern = R"re(id="a_ajax_(.*?)" class=")re"
 
 void serve_big_pages() {
     const BigPages& pages = big_pages();
-    serve(kHosts.forum_root_url(), pages.start_page);
-    serve(kBoardAddress, pages.board_page);
-    serve(kPostAddress, pages.post_page);
-    serve(kLongLinePostAddress, pages.long_line_post);
+    memory_network::serve(kHosts.forum_root_url(), pages.start_page);
+    memory_network::serve(kBoardAddress, pages.board_page);
+    memory_network::serve(kPostAddress, pages.post_page);
+    memory_network::serve(kLongLinePostAddress, pages.long_line_post);
 }
 
 void BM_ReadProfile(benchmark::State& state) {

@@ -4,9 +4,10 @@
 #include <string_view>
 
 #include "forum/forum_hosts.h"
+#include "memory_network.h"
+#include "text/gbk.h"
 
-// The readers fed whole pages without a network: these targets link this file in place of the
-// HTTP layer's http_request and fetch_url_bytes, so every fetch of `page_url` answers the fuzz
+// The readers fed whole pages without a network: every fetch of `page_url` answers the fuzz
 // input and every other address (pictures) answers nothing.
 namespace tamsor::fuzz {
 
@@ -14,12 +15,20 @@ inline constexpr std::string_view page_url = "http://127.0.0.1:2/";
 inline constexpr std::string_view account_host = "127.0.0.1:1";
 inline constexpr std::string_view forum_host = "127.0.0.1:2";  // page_url is its root
 
-// Answers page_url with these bytes from now on; the text the reader will see (decoded GBK).
-std::string serve_page(std::string_view bytes);
-int pages_served();  // fetches of page_url since serve_page
-
 inline ForumHosts hosts() {
     return {std::string(account_host), std::string(forum_host)};
+}
+
+// Answers page_url with these bytes from now on; the text the reader will see (decoded GBK).
+inline std::string serve_page(std::string_view bytes) {
+    memory_network::forget_all();
+    memory_network::serve(std::string(page_url), bytes);
+    return page_text(bytes);
+}
+
+// Fetches of page_url since serve_page.
+inline int pages_served() {
+    return memory_network::pages_answered();
 }
 
 }  // namespace tamsor::fuzz

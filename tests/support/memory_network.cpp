@@ -9,20 +9,35 @@
 namespace tamsor {
 namespace {
 
-std::map<std::string, const std::string*>& served() {
-    static std::map<std::string, const std::string*> pages;
+std::map<std::string, std::string_view, std::less<>>& served() {
+    static std::map<std::string, std::string_view, std::less<>> pages;
     return pages;
 }
 
+int answered = 0;
+
 ByteArray answer(const std::string& url) {
     const auto found = served().find(url);
-    return found == served().end() ? ByteArray() : ByteArray(*found->second);
+    if (found == served().end()) {
+        return {};
+    }
+    ++answered;
+    return ByteArray(found->second);
 }
 
 }  // namespace
 
-void bench::serve(const std::string& url, const std::string& bytes) {
-    served()[url] = &bytes;
+void memory_network::serve(const std::string& url, std::string_view bytes) {
+    served()[url] = bytes;
+}
+
+void memory_network::forget_all() {
+    served().clear();
+    answered = 0;
+}
+
+int memory_network::pages_answered() {
+    return answered;
 }
 
 HttpResponse http_request(const HttpRequest& request) {
@@ -38,8 +53,6 @@ ByteArray fetch_url_bytes(const std::string& url) {
 
 }  // namespace tamsor
 
-// The profile fetch ends with a fixed 200 ms pause before its resting text; the readers are
-// timed without it.
 extern "C" int nanosleep(const struct timespec*, struct timespec*) {
     return 0;
 }
