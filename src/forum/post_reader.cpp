@@ -70,7 +70,7 @@ bool find_body_picture(RegexObject& regex, std::string_view body) {
 std::string clean_post_body(std::string_view body) {
     std::string cleaned(body);
     for (std::string_view fragment : kBodyCleanup) {
-        cleaned = replace_all(cleaned, fragment, "");
+        replace_all_in_place(cleaned, fragment, "");
     }
     return cleaned;
 }
@@ -129,7 +129,7 @@ void read_post(const ForumHosts& /*hosts*/, SharedState& state, PostView& view) 
     state.viewer_image_url = has_picture ? state.post_regex.submatch_text(1, 1) : std::string();
     view.show_body_picture(fetch_picture(state.viewer_image_url));
     if (has_picture) {
-        state.post_body_text = replace_all(state.post_body_text, first_match, "");
+        replace_all_in_place(state.post_body_text, first_match, "");
     }
     state.post_body_text = clean_post_body(state.post_body_text);
     view.show_body(state.post_body_text);

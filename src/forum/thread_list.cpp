@@ -80,7 +80,7 @@ std::string board_info(std::string_view page) {
 std::string clean_thread_title(std::string_view title) {
     std::string cleaned(title);
     for (const Replacement& row : kTitleCleanup) {
-        cleaned = replace_all(cleaned, row.from, row.to);
+        replace_all_in_place(cleaned, row.from, row.to);
     }
     return cleaned;
 }

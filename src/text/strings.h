@@ -12,6 +12,10 @@ namespace tamsor {
 // text it put in. An empty `from` leaves the text as it is.
 std::string replace_all(std::string_view text, std::string_view from, std::string_view to);
 
+// The same replacement done on the text itself: nothing is copied when `from` does not occur,
+// and a replacement no longer than `from` closes up the text where it stands.
+void replace_all_in_place(std::string& text, std::string_view from, std::string_view to);
+
 // Splits the text at every occurrence of the separator (an empty text gives no pieces).
 std::vector<std::string> split(std::string_view text, std::string_view separator);
 

@@ -1,4 +1,5 @@
-// The cleanup tables and the small text rules of the thread list and the post reader.
+// The cleanup tables, the replacements they are made of, and the small text rules of the
+// thread list and the post reader.
 #include "forum/post_reader.h"
 #include "forum/thread_list.h"
 #include "fuzz_support.h"
@@ -41,6 +42,28 @@ void check_split(std::string_view text, std::string_view delimiter, int n) {
     }
 }
 
+// The replacements the cleanups are made of, against the plainest way to write them.
+void check_replacements(std::string_view text, std::string_view from) {
+    if (from.empty()) {
+        return;
+    }
+    for (std::string_view to :
+         {std::string_view(), from.substr(0, from.size() / 2), std::string_view("<replaced>")}) {
+        std::string expected;
+        size_t start = 0;
+        for (size_t found = text.find(from); found != std::string_view::npos;
+             found = text.find(from, start)) {
+            expected.append(text.substr(start, found - start)).append(to);
+            start = found + from.size();
+        }
+        expected.append(text.substr(start));
+        fuzz::check(replace_all(text, from, to) == expected, "replace_all", expected);
+        std::string in_place(text);
+        replace_all_in_place(in_place, from, to);
+        fuzz::check(in_place == expected, "replace_all_in_place", expected);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -55,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check_cleaned(text, clean_thread_title(text), "title cleanup");
     check_cleaned(text, clean_post_body(text), "body cleanup");
     check_split(text, args[1], n);
+    check_replacements(text, args[1]);
 
     const ForumHosts hosts{"127.0.0.1:1", "127.0.0.1:2"};
     const std::optional<std::string> address = compose_post_address(hosts, text);

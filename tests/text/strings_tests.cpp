@@ -5,18 +5,31 @@
 namespace tamsor {
 namespace {
 
+// Both forms, the copying one and the one done in place, give the same text.
 TEST(ReplaceAll, OnePassWithoutRescanningItsOutput) {
     struct Case {
         std::string text, from, to, expected;
     };
     const Case cases[] = {
-        {"xxy", "xy", "y", "xy"},                                 // a rescan would make "y"
-        {"aaa", "a", "aa", "aaaaaa"}, {"aaaa", "aa", "b", "bb"},  // non-overlapping, left to right
-        {"abc", "", "z", "abc"},      {"<br><br>", "<br>", "\n", "\n\n"},
-        {"中文中", "中", "", "文"},   {"Abc", "a", "x", "Abc"},  // letter case matters
+        {"xxy", "xy", "y", "xy"},  // a rescan would make "y"
+        {"aaa", "a", "aa", "aaaaaa"},
+        {"aaaa", "aa", "b", "bb"},  // non-overlapping, left to right
+        {"abc", "", "z", "abc"},
+        {"<br><br>", "<br>", "\n", "\n\n"},
+        {"中文中", "中", "", "文"},
+        {"Abc", "a", "x", "Abc"},  // letter case matters
+        {"a<b>b<b><b>c<b>", "<b>", "", "abc"},
+        {"<b>", "<b>", "", ""},
+        {"x&lt;y&lt;", "&lt;", "<", "x<y<"},
+        {"abab", "ab", "ab", "abab"},
+        {"<b<i<b>", "<b>", "", "<b<i"},
+        {"<bb<b", "<b>", "", "<bb<b"},  // near misses
     };
     for (const auto& c : cases) {
         EXPECT_EQ(replace_all(c.text, c.from, c.to), c.expected) << c.text;
+        std::string in_place = c.text;
+        replace_all_in_place(in_place, c.from, c.to);
+        EXPECT_EQ(in_place, c.expected) << c.text;
     }
 }
 
