@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalogue.h"
+#include "forum/thread_list.h"
 #include "sim_fixture.h"
 #include "text/strings.h"
 
@@ -92,39 +93,6 @@ TEST_F(HomePage, DirectoryNamesAndLinksPairUpInOrder) {
     }
 }
 
-// The client's title cleanup, to check that the catalogue's cleaned titles are what it shows.
-std::string clean_title(std::string title) {
-    static const std::pair<const char*, const char*> kRows[] = {
-        {"<font color=#FF0000>", ""},
-        {"<font color=#FFA500>", ""},
-        {"<font color=#29E7B5>", ""},
-        {"<font color=#0000FF>", ""},
-        {"<font color=#008000>", ""},
-        {"<font color=#4B0082>", ""},
-        {"<font color=#FF1493>", ""},
-        {"<font color=#00FFFF>", ""},
-        {"<font color=#00B3FF>", ""},
-        {"<font color=#000000>", ""},
-        {"<font color=#6B8E23>", ""},
-        {"</i>", ""},
-        {"</u>", ""},
-        {"</b>", ""},
-        {"<b>", ""},
-        {"<i>", ""},
-        {"<u>", ""},
-        {"</font>", ""},
-        {"&nbsp;", " "},
-        {"&#9760;", " "},
-        {"&#160;", " "},
-        {"&lt;", "<"},
-        {"&gt;", ">"},
-    };
-    for (const auto& [from, to] : kRows) {
-        title = replace_all(title, from, to);
-    }
-    return title;
-}
-
 using BoardPage = SimTest;
 
 TEST_F(BoardPage, CarriesBoardInformationTitlesAndIdsInOrder) {
@@ -145,7 +113,8 @@ TEST_F(BoardPage, CarriesBoardInformationTitlesAndIdsInOrder) {
         for (size_t i = 0; i < threads.size(); ++i) {
             EXPECT_EQ(titles[i], threads[i].raw_title);
             EXPECT_EQ(ids[i], std::to_string(threads[i].tid));
-            EXPECT_EQ(clean_title(titles[i]), threads[i].cleaned);
+            // The catalogue's cleaned titles are what the client shows.
+            EXPECT_EQ(clean_thread_title(titles[i]), threads[i].cleaned);
         }
     }
 }
