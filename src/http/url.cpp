@@ -27,12 +27,12 @@ std::string text_between(std::string_view text, std::string_view start_marker,
                          std::string_view end_marker) {
     std::string start = replace_all(start_marker, kQuoteMarker, "\"");
     std::string end = replace_all(end_marker, kQuoteMarker, "\"");
-    size_t from = text.find(start);
+    size_t from = find_text(text, start);
     if (from == std::string_view::npos) {
         return {};
     }
     from += start.size();
-    size_t to = text.find(end, from);
+    size_t to = find_text(text, end, from);
     if (to == std::string_view::npos) {
         return {};
     }

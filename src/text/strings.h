@@ -16,6 +16,10 @@ std::string replace_all(std::string_view text, std::string_view from, std::strin
 // and a replacement no longer than `from` closes up the text where it stands.
 void replace_all_in_place(std::string& text, std::string_view from, std::string_view to);
 
+// Where `part` next occurs at or after `start`, as std::string_view's find answers, but quicker
+// in long pages of markup.
+size_t find_text(std::string_view text, std::string_view part, size_t start = 0);
+
 // Splits the text at every occurrence of the separator (an empty text gives no pieces).
 std::vector<std::string> split(std::string_view text, std::string_view separator);
 

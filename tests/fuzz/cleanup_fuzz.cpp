@@ -47,6 +47,14 @@ void check_replacements(std::string_view text, std::string_view from) {
     if (from.empty()) {
         return;
     }
+    // Long texts take the search's other way.
+    if (!text.empty() && text.size() < 512) {
+        std::string longer;
+        while (longer.size() < 512) {
+            longer += text;
+        }
+        check_replacements(longer, from);
+    }
     for (std::string_view to :
          {std::string_view(), from.substr(0, from.size() / 2), std::string_view("<replaced>")}) {
         std::string expected;

@@ -33,6 +33,35 @@ TEST(ReplaceAll, OnePassWithoutRescanningItsOutput) {
     }
 }
 
+// On long texts find_text looks for a part's least common byte; it must still answer exactly as
+// the library's find does, at every start.
+TEST(FindText, AnswersAsTheLibraryFindDoesOnLongMarkup) {
+    std::string page;
+    while (page.size() < 2000) {
+        page += "<div class=\"f12\">中文 &nbsp;<br /><font color=#FF0000>x</font>center:30px;";
+    }
+    page += "END:";
+    const std::string_view parts[] = {"<br />",
+                                      "#FF0000>",
+                                      ":30px;",
+                                      "END:",
+                                      "END:!",
+                                      "center:3",
+                                      "<font color=#FF0001>",
+                                      "中文",
+                                      "\"f",
+                                      "x",
+                                      "",
+                                      std::string_view(page).substr(page.size() - 300)};
+    for (std::string_view part : parts) {
+        for (size_t start : {size_t(0), size_t(1), size_t(17), page.size() - 300, page.size() - 4,
+                             page.size(), page.size() + 1}) {
+            EXPECT_EQ(find_text(page, part, start), std::string_view(page).find(part, start))
+                << part << " from " << start;
+        }
+    }
+}
+
 TEST(Split, KeepsEmptyPiecesButNotAnEmptyText) {
     EXPECT_TRUE(split("", ";").empty());
     EXPECT_EQ(split("a;;b;", ";"), (std::vector<std::string>{"a", "", "b", ""}));
