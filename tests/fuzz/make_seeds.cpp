@@ -10,6 +10,7 @@
 #include "forum/login.h"
 #include "http/http_request.h"
 #include "http/url.h"
+#include "pictures.h"
 #include "simulator.h"
 #include "text/gbk.h"
 
@@ -101,6 +102,9 @@ int main(int argc, char** argv) {
     save("url_fuzz", "schemeless", joined({"127.0.0.1:18081/r1/?next=https://x/", "://", "/"}));
     save("regex_pattern_fuzz", "names",
          "\x07" + joined({R"(<h2 class="forumT mr10">(.*?)</h2>)", page_text(board_page)}));
+    for (const char* picture : {"p11001_2.jpg", "popup_11001.jpg"}) {
+        save("jpeg_end_fuzz", picture, sim::picture_named(picture).value().bytes);
+    }
     save("regex_pattern_fuzz", "quotes",
          "\x0f" + joined({R"(<a href=#引号(.*?)#引号)", R"(<a href="x">中文</a>)"}));
     return 0;

@@ -143,6 +143,14 @@ TEST(HostilePictures, TruncatedJpegShowsNothing) {
     for (const std::string& whole : {jpeg, progressive, with_thumbnail(jpeg), jpeg + "trailer"}) {
         EXPECT_FALSE(ui::decode_picture(whole).isNull()) << "a whole JPEG is a picture";
     }
+    // Cut anywhere before its last byte, a picture is refused before it is decoded.
+    for (const std::string& whole : {jpeg, progressive}) {
+        size_t shown = 0;
+        for (size_t size = 0; size < whole.size(); ++size) {
+            shown += !ui::decode_picture(whole.substr(0, size)).isNull();
+        }
+        EXPECT_EQ(shown, 0u) << "of " << whole.size() << " cuts";
+    }
     expect_no_picture({
         {"JPEG cut in half", jpeg.substr(0, jpeg.size() / 2)},
         {"JPEG without its end marker", jpeg.substr(0, jpeg.size() - 2)},
