@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "ui/jpeg_end.h"
+#include "ui/picture_ends.h"
 
 namespace tamsor::ui {
 
@@ -13,7 +13,7 @@ QImage decode_picture(const std::string& bytes) {
     if (bytes.empty()) {
         return {};
     }
-    if (starts_jpeg(bytes) && !jpeg_reaches_its_end(bytes)) {
+    if (!picture_arrived_whole(bytes)) {
         return {};
     }
     QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));

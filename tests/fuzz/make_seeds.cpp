@@ -102,8 +102,11 @@ int main(int argc, char** argv) {
     save("url_fuzz", "schemeless", joined({"127.0.0.1:18081/r1/?next=https://x/", "://", "/"}));
     save("regex_pattern_fuzz", "names",
          "\x07" + joined({R"(<h2 class="forumT mr10">(.*?)</h2>)", page_text(board_page)}));
-    for (const char* picture : {"p11001_2.jpg", "popup_11001.jpg"}) {
-        save("jpeg_end_fuzz", picture, sim::picture_named(picture).value().bytes);
+    // The first byte picks the walk: even for JPEG, odd for GIF.
+    for (const char* picture : {"p11001_2.jpg", "popup_11001.jpg", "p11001_3.gif"}) {
+        const std::string bytes = sim::picture_named(picture).value().bytes;
+        const char walk = bytes.starts_with("GIF") ? 1 : 0;
+        save("picture_ends_fuzz", picture, std::string(1, walk) + bytes);
     }
     save("regex_pattern_fuzz", "quotes",
          "\x0f" + joined({R"(<a href=#引号(.*?)#引号)", R"(<a href="x">中文</a>)"}));

@@ -1,4 +1,4 @@
-// Pictures from a hostile post: a header that declares a gigantic picture, and a JPEG cut off
+// Pictures from a hostile post: a header that declares a gigantic picture, and pictures cut off
 // half-way. Neither may be shown, and neither may cost the memory it asks for.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -135,21 +135,29 @@ std::string progressive_jpeg() {
     return bytes.toStdString();
 }
 
-// The JPEG reader fills what is missing with grey and reports success; half a picture must not
+// The JPEG and GIF readers fill in what is missing and report success; half a picture must not
 // be shown as if it were whole.
-TEST(HostilePictures, TruncatedJpegShowsNothing) {
+TEST(HostilePictures, TruncatedPicturesShowNothing) {
     const std::string jpeg = whole_jpeg();
     const std::string progressive = progressive_jpeg();
-    for (const std::string& whole : {jpeg, progressive, with_thumbnail(jpeg), jpeg + "trailer"}) {
-        EXPECT_FALSE(ui::decode_picture(whole).isNull()) << "a whole JPEG is a picture";
+    const std::string gif = sim::picture_named("hostile.gif").value().bytes;
+    for (const std::string& whole :
+         {jpeg, progressive, with_thumbnail(jpeg), jpeg + "trailer", gif, gif_bomb(2)}) {
+        EXPECT_FALSE(ui::decode_picture(whole).isNull()) << "a whole picture is a picture";
     }
-    // Cut anywhere before its last byte, a picture is refused before it is decoded.
-    for (const std::string& whole : {jpeg, progressive}) {
+    // Cut anywhere before its last byte, a JPEG is refused before it is decoded; so is a GIF,
+    // except without its one-byte trailer, which some writers leave out.
+    struct Cuts {
+        const std::string& whole;
+        size_t whole_from;
+    };
+    for (const Cuts& cuts : {Cuts{jpeg, jpeg.size()}, Cuts{progressive, progressive.size()},
+                             Cuts{gif, gif.size() - 1}}) {
         size_t shown = 0;
-        for (size_t size = 0; size < whole.size(); ++size) {
-            shown += !ui::decode_picture(whole.substr(0, size)).isNull();
+        for (size_t size = 0; size < cuts.whole_from; ++size) {
+            shown += !ui::decode_picture(cuts.whole.substr(0, size)).isNull();
         }
-        EXPECT_EQ(shown, 0u) << "of " << whole.size() << " cuts";
+        EXPECT_EQ(shown, 0u) << "of " << cuts.whole_from << " cuts";
     }
     expect_no_picture({
         {"JPEG cut in half", jpeg.substr(0, jpeg.size() / 2)},
@@ -157,6 +165,8 @@ TEST(HostilePictures, TruncatedJpegShowsNothing) {
         {"progressive JPEG cut after its first scans",
          progressive.substr(0, progressive.size() - 40)},
         {"JPEG cut, its thumbnail whole", with_thumbnail(jpeg).substr(0, jpeg.size() + 200)},
+        {"GIF cut in its picture data", gif.substr(0, gif.size() / 2)},
+        {"GIF cut in its colour table", gif.substr(0, 100)},
     });
 }
 
