@@ -53,10 +53,10 @@ ServerResponse huge_page() {
     return response;
 }
 
-bool is_html(const ServerResponse& response) {
+bool content_type_starts(const ServerResponse& response, std::string_view type) {
     for (const auto& [name, value] : response.headers) {
         if (name == "Content-Type") {
-            return value.rfind("text/html", 0) == 0;
+            return value.starts_with(type);
         }
     }
     return false;
@@ -136,12 +136,18 @@ void apply_fault(Fault fault, ServerResponse& response) {
             stall(response);
             break;
         case Fault::invalid_gbk:
-            if (is_html(response)) {
+            if (content_type_starts(response, "text/html")) {
                 response.body = intersperse_invalid_gbk(response.body);
             }
             break;
         case Fault::oversize_headers:
             oversize_headers(response);
+            break;
+        case Fault::cut_pictures:
+            // As if the picture files themselves had been cut short: the answer is whole.
+            if (content_type_starts(response, "image/")) {
+                response.body.resize(response.body.size() / 2);
+            }
             break;
         default:
             break;

@@ -24,6 +24,7 @@ constexpr std::pair<Fault, const char*> kFaultNames[] = {
     {Fault::oversize_headers, "oversize_headers"},
     {Fault::redirect_loop, "redirect_loop"},
     {Fault::foreign_schemes, "foreign_schemes"},
+    {Fault::cut_pictures, "cut_pictures"},
 };
 // clang-format on
 

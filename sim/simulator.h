@@ -36,6 +36,7 @@ enum class Fault {
     oversize_headers,  // a response header block of over 10 kB, ending with Set-Cookie lines
     redirect_loop,     // every request redirects to itself
     foreign_schemes,   // picture addresses in posts use "file://" and "ftp://"
+    cut_pictures,      // pictures, the captcha among them, are complete answers of half their bytes
 };
 
 // The fault's name as the executable's --fault option takes it ("slow", "empty_200", ...).

@@ -67,11 +67,7 @@ private:
 };
 
 std::string fault_name(const ::testing::TestParamInfo<Fault>& info) {
-    constexpr const char* names[] = {
-        "none",          "slow",           "stall",       "reset",          "empty_200",
-        "error_500",     "huge_body",      "invalid_gbk", "long_line_post", "oversize_headers",
-        "redirect_loop", "foreign_schemes"};
-    return names[static_cast<size_t>(info.param)];
+    return sim::fault_name(info.param);
 }
 
 // Faults after which no page of either host can be read.

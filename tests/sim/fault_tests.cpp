@@ -1,5 +1,6 @@
 #include <thread>
 
+#include "pictures.h"
 #include "sim_fixture.h"
 #include "text/strings.h"
 
@@ -138,6 +139,16 @@ TEST_F(Fault, ForeignSchemesInPostPictureAddresses) {
     EXPECT_TRUE(contains(body, "<img src=\"file:///etc/passwd\""));
     EXPECT_TRUE(contains(body, "<img src=\"ftp://127.0.0.1/x.png\""));
     EXPECT_FALSE(contains(body, "http://"));
+}
+
+TEST_F(Fault, CutPicturesAreCompleteAnswersOfHalfTheirBytes) {
+    sim.set_fault(sim::Fault::cut_pictures);
+    const std::string whole = sim::picture_named("p11001_2.jpg").value().bytes;
+    const HttpResponse picture = get(forum_url("/images/p11001_2.jpg"));
+    EXPECT_EQ(picture.status, 200);
+    EXPECT_EQ(picture.error, HttpError::none);
+    EXPECT_EQ(picture.body, whole.substr(0, whole.size() / 2));
+    EXPECT_TRUE(contains(page(forum_url("/")), "class=\"tittoo\""));  // pages stay whole
 }
 
 TEST_F(Fault, ClearingTheFaultRestoresNormalAnswers) {
