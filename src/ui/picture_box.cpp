@@ -8,6 +8,16 @@
 #include "ui/picture_ends.h"
 
 namespace tamsor::ui {
+namespace {
+
+// The formats forum pictures come in. The toolkit reads more (icons, cursors and the text
+// formats XPM, XBM and PBM among them), each one more decoder for a stranger's bytes to reach;
+// the format is told from the bytes, whatever the address or the answer's type says.
+bool is_forum_picture_format(const QByteArray& format) {
+    return format == "png" || format == "jpeg" || format == "gif" || format == "bmp";
+}
+
+}  // namespace
 
 QImage decode_picture(const std::string& bytes) {
     if (bytes.empty()) {
@@ -20,6 +30,9 @@ QImage decode_picture(const std::string& bytes) {
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    if (!is_forum_picture_format(reader.format())) {
+        return {};
+    }
     // Formats that do not declare their size up front are still held to the same bound.
     QImageReader::setAllocationLimit(int(max_picture_pixels * 4 / (1024 * 1024)) + 1);
     QSize declared = reader.size();

@@ -9,9 +9,10 @@
 
 namespace tamsor::ui {
 
-// Decodes picture bytes (PNG, JPEG, GIF, ...). Pictures whose declared size is absurd are
-// refused before any pixel is decoded, so a hostile header cannot exhaust memory. A JPEG cut
-// short before its end marker is refused too. What is no picture gives a null image.
+// Decodes picture bytes: PNG, JPEG, GIF or BMP, told from the bytes; other formats are not
+// read. Pictures whose declared size is absurd are refused before any pixel is decoded, so a
+// hostile header cannot exhaust memory, and so are pictures cut short (see picture_ends.h).
+// What is no picture gives a null image.
 QImage decode_picture(const std::string& bytes);
 
 // Largest picture accepted: each side and the pixel count.

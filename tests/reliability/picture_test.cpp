@@ -170,5 +170,29 @@ TEST(HostilePictures, TruncatedPicturesShowNothing) {
     });
 }
 
+// What the toolkit could read but a forum does not serve is not read at all, however it is
+// labelled; the four forum formats are.
+TEST(HostilePictures, OnlyForumPictureFormatsAreRead) {
+    QImage small(4, 3, QImage::Format_RGB32);
+    small.fill(QColor(200, 40, 40));
+    const auto encoded = [&](const char* format) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(small.save(&buffer, format)) << format;
+        return bytes.toStdString();
+    };
+    for (const char* format : {"png", "jpeg", "bmp"}) {
+        EXPECT_FALSE(ui::decode_picture(encoded(format)).isNull()) << format;
+    }
+    EXPECT_FALSE(ui::decode_picture(gif_bomb(2)).isNull());
+    expect_no_picture({
+        {"XPM", encoded("xpm")},
+        {"XBM", encoded("xbm")},
+        {"PPM", encoded("ppm")},
+        {"ICO", encoded("ico")},
+    });
+}
+
 }  // namespace
 }  // namespace tamsor
