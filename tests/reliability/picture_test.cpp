@@ -123,15 +123,16 @@ std::string with_thumbnail(const std::string& jpeg) {
     return jpeg.substr(0, 2) + segment + thumbnail + jpeg.substr(2);
 }
 
-std::string progressive_jpeg() {
+// A small plain picture written by the toolkit in `format`.
+std::string encoded_picture(const char* format, bool progressive = false) {
     QImage image(64, 48, QImage::Format_RGB32);
     image.fill(QColor(30, 120, 200));
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
-    EXPECT_TRUE(writer.write(image));
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    EXPECT_TRUE(writer.write(image)) << format;
     return bytes.toStdString();
 }
 
@@ -139,7 +140,7 @@ std::string progressive_jpeg() {
 // be shown as if it were whole.
 TEST(HostilePictures, TruncatedPicturesShowNothing) {
     const std::string jpeg = whole_jpeg();
-    const std::string progressive = progressive_jpeg();
+    const std::string progressive = encoded_picture("jpeg", true);
     const std::string gif = sim::picture_named("hostile.gif").value().bytes;
     for (const std::string& whole :
          {jpeg, progressive, with_thumbnail(jpeg), jpeg + "trailer", gif, gif_bomb(2)}) {
@@ -173,24 +174,15 @@ TEST(HostilePictures, TruncatedPicturesShowNothing) {
 // What the toolkit could read but a forum does not serve is not read at all, however it is
 // labelled; the four forum formats are.
 TEST(HostilePictures, OnlyForumPictureFormatsAreRead) {
-    QImage small(4, 3, QImage::Format_RGB32);
-    small.fill(QColor(200, 40, 40));
-    const auto encoded = [&](const char* format) {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        EXPECT_TRUE(small.save(&buffer, format)) << format;
-        return bytes.toStdString();
-    };
     for (const char* format : {"png", "jpeg", "bmp"}) {
-        EXPECT_FALSE(ui::decode_picture(encoded(format)).isNull()) << format;
+        EXPECT_FALSE(ui::decode_picture(encoded_picture(format)).isNull()) << format;
     }
     EXPECT_FALSE(ui::decode_picture(gif_bomb(2)).isNull());
     expect_no_picture({
-        {"XPM", encoded("xpm")},
-        {"XBM", encoded("xbm")},
-        {"PPM", encoded("ppm")},
-        {"ICO", encoded("ico")},
+        {"XPM", encoded_picture("xpm")},
+        {"XBM", encoded_picture("xbm")},
+        {"PPM", encoded_picture("ppm")},
+        {"ICO", encoded_picture("ico")},
     });
 }
 
