@@ -41,12 +41,12 @@ TEST_F(Engine, StalledAnswersEndAfterTheStallTimeout) {
 const std::string kEndlessHead = "HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n";
 
 // Sends `opening` whole, then `trickled` in pieces of `piece` bytes, one every `interval`, until
-// the client goes away (or a few seconds have passed).
+// the client goes away (or `longest` has passed).
 RawServer::Responder trickle(std::string opening, std::string trickled, size_t piece,
-                             milliseconds interval) {
+                             milliseconds interval, milliseconds longest = milliseconds(5000)) {
     return [=](int socket, const std::string&) {
         send_all(socket, opening);
-        auto end = Clock::now() + milliseconds(5000);
+        auto end = Clock::now() + longest;
         for (size_t sent = 0; sent + piece <= trickled.size() && Clock::now() < end;
              sent += piece) {
             if (send(socket, trickled.data() + sent, piece, MSG_NOSIGNAL) <= 0) {
@@ -112,6 +112,20 @@ TEST_F(Engine, TricklingAnswersEndAtTheRateFloorOrTheDeadline) {
     EXPECT_GE(elapsed, milliseconds(800));
     EXPECT_LT(elapsed, milliseconds(1500));
     EXPECT_EQ(fetch_url_bytes(fast_enough.url("/trickle")), "");
+}
+
+// The same two trickles at the product's own limits, for the figures of the reliability notes.
+// About 80 s, so only run when asked for (--gtest_also_run_disabled_tests).
+TEST_F(Engine, DISABLED_TricklingAnswersAtTheProductLimits) {
+    set_http_limits(HttpLimits{});
+    const milliseconds longest(90000);
+    RawServer slow(trickle(kEndlessHead, std::string(100000, 'x'), 1, milliseconds(100), longest));
+    std::cout << "a body byte every 100 ms ended by the 1 KiB / 20 s floor after "
+              << timed_failure(slow, HttpError::too_slow).count() << " ms\n";
+    RawServer fast(
+        trickle(kEndlessHead, std::string(1000000, 'x'), 400, milliseconds(50), longest));
+    std::cout << "8 KB/s without end ended by the 60 s deadline after "
+              << timed_failure(fast, HttpError::deadline_passed).count() << " ms\n";
 }
 
 // The total time covers the whole request: redirects that each come in good time still end it.
