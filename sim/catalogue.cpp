@@ -98,7 +98,10 @@ bool find_thread(int tid, Thread& thread) {
 PostShape post_shape(int tid) {
     int n = tid % 1000;
     std::string stem = "p" + std::to_string(tid) + "_";
-    PostShape shape{n % 2 == 1, {}};
+    if (tid == kChinesePicturePost) {
+        return PostShape{kChinesePicture, {{kChinesePicture}}};
+    }
+    PostShape shape{n % 2 == 1 ? "images/popup_" + std::to_string(tid) + ".jpg" : "", {}};
     switch (n % 4) {
         case 1:
             shape.picture_lines = {{stem + "1.png", stem + "2.jpg"}, {stem + "3.gif"}};

@@ -38,15 +38,23 @@ std::vector<Thread> threads_of(const Board& board);
 bool find_thread(int tid, Thread& thread);
 
 // How a post looks, decided by the thread's number n = tid % 1000:
-//  - odd n: the page opens the pop-up picture "popup_<tid>.jpg" with window.open;
+//  - odd n: the page opens the pop-up picture "images/popup_<tid>.jpg" with window.open;
 //  - n % 4 == 1: a line with two pictures (p<tid>_1.png, p<tid>_2.jpg), then a line with
 //    p<tid>_3.gif; n % 4 == 2: one line with p<tid>_1.jpg; n % 4 == 3: one line with
 //    p<tid>_1.gif; n % 4 == 0: no pictures.
+// The one exception is kChinesePicturePost, whose pop-up and one picture are kChinesePicture.
 struct PostShape {
-    bool popup;
-    std::vector<std::vector<std::string>> picture_lines;  // picture names, line by line
+    std::string popup;  // the pop-up picture's path from the forum root, "" for none
+    // Picture names, line by line: in "images/", or from the forum root when they hold a "/".
+    std::vector<std::vector<std::string>> picture_lines;
 };
 PostShape post_shape(int tid);
+
+// A picture named in Chinese in a folder named in Chinese, as real forums have them. The forum
+// names its files in GBK, so it serves the picture only at its GBK-escaped address.
+inline constexpr int kChinesePicturePost = 42003;
+inline constexpr const char* kChinesePicture = "图片/中文图.png";
+inline constexpr const char* kChinesePictureTarget = "/%CD%BC%C6%AC/%D6%D0%CE%C4%CD%BC.png";
 
 // The third field of every post's keywords, after the title and the board name.
 inline constexpr const char* kKeywordsTail = "Tamsor论坛";

@@ -14,6 +14,8 @@ using std::chrono::milliseconds;
 constexpr size_t kHugeBodyBytes = 100u << 20;
 constexpr milliseconds kSlowDelay{2000};
 constexpr milliseconds kLongestStall{120000};
+// Ten bytes a second: a byte comes well inside any stall time-out, and a page still takes minutes.
+constexpr milliseconds kTrickleInterval{100};
 
 // Announces the whole body, sends half of it and then holds the connection silently until the
 // server stops (or a long while has passed, so a forgotten client cannot hold it for ever).
@@ -134,6 +136,9 @@ void apply_fault(Fault fault, ServerResponse& response) {
             break;
         case Fault::stall:
             stall(response);
+            break;
+        case Fault::trickle:
+            response.trickle = kTrickleInterval;
             break;
         case Fault::invalid_gbk:
             if (content_type_starts(response, "text/html")) {

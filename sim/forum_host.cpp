@@ -5,6 +5,7 @@
 #include "hosts.h"
 #include "pages.h"
 #include "pictures.h"
+#include "text/strings.h"
 
 namespace tamsor::sim {
 namespace {
@@ -111,13 +112,13 @@ ServerResponse post(SimState& state, const ServerRequest& request) {
         std::lock_guard lock(state.mutex);
         forum_host = state.forum_host;
     }
-    std::string images = "http://" + forum_host + "/images/";
+    std::string root = "http://" + forum_host + "/";
+    std::string images = root + "images/";
     PostShape shape = post_shape(thread.tid);
     PostView view{thread, find_board(thread.fid)->name, "", {}, ""};
-    if (shape.popup) {
-        view.popup_url = fault == Fault::foreign_schemes
-                             ? "file:///etc/passwd"
-                             : images + "popup_" + std::to_string(thread.tid) + ".jpg";
+    if (!shape.popup.empty()) {
+        view.popup_url =
+            fault == Fault::foreign_schemes ? "file:///etc/passwd" : root + shape.popup;
     }
     int count = 0;
     for (const auto& line : shape.picture_lines) {
@@ -127,7 +128,7 @@ ServerResponse post(SimState& state, const ServerRequest& request) {
                 addresses.push_back(count++ % 2 == 0 ? "file:///etc/passwd"
                                                      : "ftp://127.0.0.1/x.png");
             } else {
-                addresses.push_back(images + name);
+                addresses.push_back((contains(name, "/") ? root : images) + name);
             }
         }
     }
@@ -137,10 +138,9 @@ ServerResponse post(SimState& state, const ServerRequest& request) {
     return gbk_page(post_page(view));
 }
 
-ServerResponse image(const ServerRequest& request) {
-    // Pages name pictures in sub-folders too ("images/wind/up.gif"); the name alone decides.
-    std::string_view path = request.path;
-    auto picture = picture_named(path.substr(path.rfind('/') + 1));
+// The picture named `name`, or the forum's page for a missing one.
+ServerResponse image(std::string_view name) {
+    auto picture = picture_named(name);
     if (!picture) {
         return gbk_page(notice_page("404", "图片不存在。"), 404);
     }
@@ -166,8 +166,12 @@ ServerResponse handle_forum_request(SimState& state, const ServerRequest& reques
     if (path == "/thread.php") {
         return board(state, request);
     }
+    // Pages name pictures in sub-folders too ("images/wind/up.gif"); the name alone decides.
     if (path.rfind("/images/", 0) == 0) {
-        return image(request);
+        return image(std::string_view(path).substr(path.rfind('/') + 1));
+    }
+    if (path == kChinesePictureTarget) {
+        return image("chinese_name.png");
     }
     if (path.rfind("/r", 0) == 0) {
         return post(state, request);

@@ -25,6 +25,7 @@ constexpr milliseconds kPollStep{50};
 constexpr milliseconds kIdleTimeout{5000};      // keep-alive connection with no new request
 constexpr milliseconds kRequestTimeout{15000};  // a started request that does not complete
 constexpr milliseconds kWriteTimeout{15000};
+constexpr milliseconds kLongestTrickle{120000};  // so a forgotten client cannot hold a thread
 
 const char* reason_phrase(int status) {
     switch (status) {
@@ -172,6 +173,17 @@ std::string response_head(const ServerResponse& response, size_t length, bool ke
         head += name + ": " + value + "\r\n";
     }
     return head + "\r\n";
+}
+
+// Sends the bytes one at a time, `interval` apart, until they are sent, the peer is gone, the
+// server stops or the longest trickle has passed.
+void trickle(Wire& wire, std::string_view bytes, milliseconds interval) {
+    const auto end = Clock::now() + kLongestTrickle;
+    for (size_t i = 0; i < bytes.size() && Clock::now() < end; ++i) {
+        if (!wire.write(bytes.substr(i, 1)) || !wire.pause(interval)) {
+            return;
+        }
+    }
 }
 
 // An answer without body for a request the server will not serve; the connection ends after it.
@@ -365,6 +377,10 @@ void HttpServer::serve(Connection& connection) {
         }
         if (head_only) {
             continue;
+        }
+        if (response.trickle.count() > 0) {
+            trickle(wire, response.body, response.trickle);
+            break;
         }
         if (response.stream) {
             response.stream(wire);

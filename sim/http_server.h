@@ -54,6 +54,9 @@ struct ServerResponse {
     size_t stream_length = 0;
     bool reset = false;  // drop the connection with a TCP reset instead of answering
     std::chrono::milliseconds delay{0};  // wait this long before answering
+    // When set, the body goes out one byte at a time this far apart, and the connection ends
+    // with it.
+    std::chrono::milliseconds trickle{0};
 };
 
 class HttpServer {

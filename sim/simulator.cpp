@@ -25,6 +25,7 @@ constexpr std::pair<Fault, const char*> kFaultNames[] = {
     {Fault::redirect_loop, "redirect_loop"},
     {Fault::foreign_schemes, "foreign_schemes"},
     {Fault::cut_pictures, "cut_pictures"},
+    {Fault::trickle, "trickle"},
 };
 // clang-format on
 

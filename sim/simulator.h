@@ -37,6 +37,7 @@ enum class Fault {
     redirect_loop,     // every request redirects to itself
     foreign_schemes,   // picture addresses in posts use "file://" and "ftp://"
     cut_pictures,      // pictures, the captcha among them, are complete answers of half their bytes
+    trickle,           // every answer's body comes one byte every 100 ms
 };
 
 // The fault's name as the executable's --fault option takes it ("slow", "empty_200", ...).

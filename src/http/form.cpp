@@ -12,12 +12,13 @@ bool is_kept(unsigned char byte) {
 
 }  // namespace
 
-std::string url_encode(std::string_view text) {
+std::string percent_encode(std::string_view bytes, bool (*keep)(unsigned char byte)) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string encoded;
-    for (char c : utf8_to_gbk(text)) {
+    encoded.reserve(bytes.size());
+    for (char c : bytes) {
         auto byte = static_cast<unsigned char>(c);
-        if (is_kept(byte)) {
+        if (keep(byte)) {
             encoded += c;
         } else {
             encoded += '%';
@@ -26,6 +27,10 @@ std::string url_encode(std::string_view text) {
         }
     }
     return encoded;
+}
+
+std::string url_encode(std::string_view text) {
+    return percent_encode(utf8_to_gbk(text), &is_kept);
 }
 
 }  // namespace tamsor

@@ -9,4 +9,7 @@ namespace tamsor {
 // "-", ".", digits and ASCII letters becomes "%XX" (upper-case hex). A space is "%20", never "+".
 std::string url_encode(std::string_view text);
 
+// The bytes with every one that `keep` refuses written as "%XX" (upper-case hex).
+std::string percent_encode(std::string_view bytes, bool (*keep)(unsigned char byte));
+
 }  // namespace tamsor

@@ -1,5 +1,6 @@
 #include "http/http_request.h"
 
+#include "http/address.h"
 #include "http/cookies.h"
 #include "http/request_rules.h"
 #include "http/transfer.h"
@@ -11,8 +12,8 @@ HttpResponse http_request(const HttpRequest& request) {
     HttpResponse response;
     try {
         const std::string jar = request.cookies.value_or("");
-        response.extra_headers =
-            request_rules::complete_header_block(request.extra_headers, request.url, jar);
+        response.extra_headers = request_rules::complete_header_block(
+            request.extra_headers, wire_address(request.url), jar);
         const std::string verb = request_rules::verb_for(request.method);
         response.post_bytes = request.post_bytes;
         // Only a POST carries a body: one on a GET or HEAD has no meaning, and a server that does
@@ -40,7 +41,10 @@ HttpResponse http_request(const HttpRequest& request) {
         response.new_cookies = request_rules::new_cookies_from(response.response_headers);
         if (request.cookies.has_value()) {
             response.cookies = jar;
-            merge_cookies(response.cookies, response.new_cookies);
+            // Cookies another host set are not its to put into this host's jar.
+            if (result.from_request_origin) {
+                merge_cookies(response.cookies, response.new_cookies);
+            }
         }
     } catch (...) {
         response.body.clear();

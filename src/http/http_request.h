@@ -29,10 +29,13 @@ struct HttpRequest {
 // only lets logs and tests tell the cases apart.
 enum class HttpError {
     none,
-    refused_scheme,  // not http or https (also for a redirect target)
-    connect_failed,  // host unknown, refused or connect time-out
-    timed_out,       // no byte for the stall time-out
-    too_large,       // body over the cap
+    refused_scheme,   // not http or https (also for a redirect target)
+    connect_failed,   // host unknown, refused or connect time-out
+    timed_out,        // no byte for the stall time-out
+    too_slow,         // under the minimum rate once the answer had begun
+    deadline_passed,  // the whole request outlasted its total time
+    setup_refused,    // libcurl refused a set-up call the request's safety rests on
+    too_large,        // body over the cap
     too_many_redirects,
     transfer_failed,  // anything else the transport reported
 };
@@ -59,6 +62,13 @@ ByteArray fetch_url_bytes(const std::string& url);
 struct HttpLimits {
     std::chrono::milliseconds connect_timeout{30000};
     std::chrono::milliseconds stall_timeout{30000};  // no byte received for this long ends it
+    // The whole request: connect, every redirect and the body together.
+    std::chrono::milliseconds total_timeout{60000};
+    // Once the answer has begun, fewer than min_rate_bytes in a min_rate_window end it; 0 bytes
+    // switch the rule off. A server that trickles a byte now and then never stalls, but it never
+    // gets far either.
+    size_t min_rate_bytes = 1024;
+    std::chrono::milliseconds min_rate_window{20000};
     size_t max_body_bytes = 64u << 20;
     long max_redirects = 10;
 };

@@ -81,6 +81,18 @@ std::vector<std::string> header_lines(std::string_view block) {
     return lines;
 }
 
+std::vector<std::string> without_credentials(const std::vector<std::string>& lines) {
+    std::vector<std::string> kept;
+    for (const std::string& line : lines) {
+        const std::string name =
+            to_lower_ascii(trim_spaces(line.substr(0, line.find_first_of(":;"))));
+        if (name != "cookie" && name != "referer") {
+            kept.push_back(line);
+        }
+    }
+    return kept;
+}
+
 std::string normalise_set_cookie(std::string_view headers) {
     constexpr std::string_view kName = "Set-Cookie";
     std::string result(headers);

@@ -28,6 +28,10 @@ std::string complete_header_block(std::string_view extra_headers, std::string_vi
 // The lines of a header block as the transport takes them, one header each.
 std::vector<std::string> header_lines(std::string_view block);
 
+// The header lines without the Cookie and Referer lines, for a hop that leaves the request's host:
+// the jar is the host's own, and the Referer can hold the punch tokens.
+std::vector<std::string> without_credentials(const std::vector<std::string>& lines);
+
 // The raw header block with "set-cookie" in any letter case written "Set-Cookie".
 std::string normalise_set_cookie(std::string_view headers);
 

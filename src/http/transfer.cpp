@@ -7,7 +7,9 @@
 #include <chrono>
 #include <memory>
 
+#include "http/address.h"
 #include "http/curl_runtime.h"
+#include "http/origin.h"
 #include "http/request_rules.h"
 #include "text/strings.h"
 
@@ -25,17 +27,30 @@ struct HopState {
     bool headers_complete = false;
     bool over_cap = false;
     bool connected = false;
-    bool stalled = false;
+    HttpError ended_by = HttpError::none;  // the bound of ours that ended the hop, if one did
     Clock::time_point last_activity = Clock::now();
+    // The window of the minimum rate, from the first byte of the answer on.
+    bool answering = false;
+    Clock::time_point window_start;
+    size_t window_bytes = 0;
     curl_off_t downloaded = 0;
     curl_off_t uploaded = 0;
 
     void touch() { last_activity = Clock::now(); }
+
+    void received(size_t bytes) {
+        touch();
+        if (!answering) {
+            answering = true;
+            window_start = last_activity;
+        }
+        window_bytes += bytes;
+    }
 };
 
 size_t on_body(char* data, size_t, size_t size, void* user) {
     auto& state = *static_cast<HopState*>(user);
-    state.touch();
+    state.received(size);
     // A chunked body has no length to refuse up front, so the cap is kept here.
     if (size > state.max_body - state.body.size()) {
         state.over_cap = true;
@@ -53,7 +68,7 @@ size_t on_body(char* data, size_t, size_t size, void* user) {
 // interim "100 Continue" starts with a status line of its own.
 size_t on_header(char* data, size_t, size_t size, void* user) {
     auto& state = *static_cast<HopState*>(user);
-    state.touch();
+    state.received(size);
     std::string_view line(data, size);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.remove_suffix(1);
@@ -176,12 +191,15 @@ HeaderList make_header_list(const std::vector<std::string>& lines) {
     return HeaderList(list);
 }
 
-void set_common_options(CURL* easy, const TransferPlan& plan, curl_slist* headers,
-                        const HttpLimits& limits) {
+// False when libcurl refuses a set-up the request's safety rests on.
+bool set_common_options(CURL* easy, const TransferPlan& plan, const HttpLimits& limits) {
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    // Redirects are followed hop by hop below, because the proxy may serve some hops only.
+    if (!curl_runtime::set_text_option(easy, CURLOPT_PROTOCOLS_STR, "http,https") ||
+        !curl_runtime::set_text_option(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https")) {
+        return false;
+    }
+    // Redirects are followed hop by hop below, because the proxy may serve some hops only and
+    // the request's own headers may not go with every hop.
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
@@ -189,25 +207,26 @@ void set_common_options(CURL* easy, const TransferPlan& plan, curl_slist* header
     curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
                      static_cast<curl_off_t>(limits.max_body_bytes));
     curl_easy_setopt(easy, CURLOPT_USERAGENT, plan.agent.c_str());
-    if (!plan.header_lines.empty()) {
-        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-    }
-    // Proxy settings come from the request alone, never from the environment.
+    // An empty no-proxy list: a proxy of the request carries every host it serves, whatever
+    // NO_PROXY in the environment names. (That no proxy comes from the environment at all is the
+    // work of CURLOPT_PROXY, set for every hop.)
     curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &on_body);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &on_header);
     curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &on_connected);
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &on_progress);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    if (plan.use_cookie_store) {
-        curl_runtime::attach_cookie_store(easy);
-    }
+    return !plan.use_cookie_store || curl_runtime::attach_cookie_store(easy);
 }
 
-void set_hop_options(CURL* easy, const std::string& url, const std::string& verb,
+// False when libcurl refuses the proxy setting.
+bool set_hop_options(CURL* easy, const std::string& url, const std::string& verb,
                      std::string_view body, const std::string& proxy, HopState* state) {
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
+    // An empty proxy is a direct connection, also when the environment names a proxy.
+    if (!curl_runtime::set_text_option(easy, CURLOPT_PROXY, proxy.c_str())) {
+        return false;
+    }
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     if (verb == "HEAD") {
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
@@ -220,6 +239,7 @@ void set_hop_options(CURL* easy, const std::string& url, const std::string& verb
          {CURLOPT_WRITEDATA, CURLOPT_HEADERDATA, CURLOPT_PREREQDATA, CURLOPT_XFERINFODATA}) {
         curl_easy_setopt(easy, option, state);
     }
+    return true;
 }
 
 void call_pump(const std::function<void()>& pump) {
@@ -233,9 +253,30 @@ void call_pump(const std::function<void()>& pump) {
     }
 }
 
-// Runs one hop to its end, calling the wait pump while it waits on the network.
+// The bound of ours the hop has run into, or none: the request's total time, the stall time-out,
+// and once the answer has begun the minimum rate, whose window starts again each time it is met.
+HttpError bound_reached(HopState& state, const HttpLimits& limits, Clock::time_point deadline) {
+    const auto now = Clock::now();
+    if (now >= deadline) {
+        return HttpError::deadline_passed;
+    }
+    if (state.connected && now - state.last_activity >= limits.stall_timeout) {
+        return HttpError::timed_out;
+    }
+    if (state.answering && now - state.window_start >= limits.min_rate_window) {
+        if (state.window_bytes < limits.min_rate_bytes) {
+            return HttpError::too_slow;
+        }
+        state.window_start = now;
+        state.window_bytes = 0;
+    }
+    return HttpError::none;
+}
+
+// Runs one hop to its end or to one of our bounds, calling the wait pump while it waits on the
+// network.
 CURLcode perform_hop(CURLM* multi, CURL* easy, HopState& state, const HttpLimits& limits,
-                     const std::function<void()>& pump) {
+                     Clock::time_point deadline, const std::function<void()>& pump) {
     curl_multi_add_handle(multi, easy);
     CURLcode result = CURLE_FAILED_INIT;
     auto last_pump = Clock::now();
@@ -253,9 +294,8 @@ CURLcode perform_hop(CURLM* multi, CURL* easy, HopState& state, const HttpLimits
             }
             break;
         }
-        auto now = Clock::now();
-        if (state.connected && now - state.last_activity >= limits.stall_timeout) {
-            state.stalled = true;
+        state.ended_by = bound_reached(state, limits, deadline);
+        if (state.ended_by != HttpError::none) {
             result = CURLE_OPERATION_TIMEDOUT;
             break;
         }
@@ -273,8 +313,8 @@ HttpError error_for(CURLcode code, const HopState& state) {
     if (state.over_cap || code == CURLE_FILESIZE_EXCEEDED) {
         return HttpError::too_large;
     }
-    if (state.stalled) {
-        return HttpError::timed_out;
+    if (state.ended_by != HttpError::none) {
+        return state.ended_by;
     }
     switch (code) {
         case CURLE_UNSUPPORTED_PROTOCOL:
@@ -300,31 +340,49 @@ std::string verb_after_redirect(const std::string& verb, long status) {
 
 TransferResult transfer(const TransferPlan& plan) {
     TransferResult result;
-    std::string url = with_scheme(plan.url);
-    if (!is_http_url(url)) {
+    const std::string first_url = wire_address(with_scheme(plan.url));
+    if (!is_http_url(first_url)) {
         result.error = HttpError::refused_scheme;
         return result;
     }
-    curl_runtime::ensure_initialised();
+    if (!curl_runtime::ensure_initialised()) {
+        result.error = HttpError::setup_refused;
+        return result;
+    }
     const HttpLimits limits = http_limits();
+    const auto deadline = Clock::now() + limits.total_timeout;
     const std::function<void()> pump = curl_runtime::wait_pump();
     MultiLease multi(plan.use_cookie_store);
     EasyHandle easy(curl_easy_init());
-    HeaderList headers = make_header_list(plan.header_lines);
     if (!easy || multi.get() == nullptr) {
         result.error = HttpError::transfer_failed;
         return result;
     }
-    set_common_options(easy.get(), plan, headers.get(), limits);
+    if (!set_common_options(easy.get(), plan, limits)) {
+        result.error = HttpError::setup_refused;
+        return result;
+    }
 
+    std::string url = first_url;
     std::string verb = plan.verb;
     for (long redirects = 0;; ++redirects) {
+        // The request's own headers go to its own host only; elsewhere without Cookie and Referer.
+        result.from_request_origin = redirects == 0 || credentials_may_follow(first_url, url);
+        HeaderList headers = make_header_list(
+            result.from_request_origin ? plan.header_lines
+                                       : request_rules::without_credentials(plan.header_lines));
+        if (!plan.header_lines.empty()) {
+            curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
+        }
         HopState state;
         state.max_body = limits.max_body_bytes;
         std::string_view body = verb == "POST" ? plan.body : std::string_view();
         std::string proxy = request_rules::proxy_serves(plan.url, url) ? plan.proxy : "";
-        set_hop_options(easy.get(), url, verb, body, proxy, &state);
-        CURLcode code = perform_hop(multi.get(), easy.get(), state, limits, pump);
+        if (!set_hop_options(easy.get(), url, verb, body, proxy, &state)) {
+            result.error = HttpError::setup_refused;
+            return result;
+        }
+        CURLcode code = perform_hop(multi.get(), easy.get(), state, limits, deadline, pump);
         curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &result.status);
         result.headers = std::move(state.headers);
         if (code != CURLE_OK) {
@@ -345,6 +403,8 @@ TransferResult transfer(const TransferPlan& plan) {
             result.error = HttpError::refused_scheme;
             return result;
         }
+        // The target is the server's own bytes, not the program's text: the transport sends them
+        // back as they came, escaping those a request line cannot carry.
         url = location;
         verb = verb_after_redirect(verb, result.status);
     }

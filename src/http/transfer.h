@@ -26,6 +26,8 @@ struct TransferResult {
     std::string headers;  // raw header block of the final response, "\r\n" separated
     long status = 0;
     HttpError error = HttpError::none;
+    // The final answer came from the request's own host (see credentials_may_follow).
+    bool from_request_origin = true;
 };
 
 // Never throws.

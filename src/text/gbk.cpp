@@ -257,7 +257,9 @@ std::string gbk_to_utf8(std::string_view gbk) {
     return output;
 }
 
-std::string utf8_to_gbk(std::string_view utf8) {
+namespace {
+
+std::string encode_gbk(std::string_view utf8, bool keep_unmapped) {
     if (ascii_prefix(utf8) == utf8.size()) {
         return std::string(utf8);
     }
@@ -268,10 +270,21 @@ std::string utf8_to_gbk(std::string_view utf8) {
         return output;
     }
     while (converter.convert(utf8, output) > 0) {
-        output += '?';
-        utf8.remove_prefix(utf8_character_length(utf8));
+        const size_t unmapped = utf8_character_length(utf8);
+        output += keep_unmapped ? utf8.substr(0, unmapped) : std::string_view("?");
+        utf8.remove_prefix(unmapped);
     }
     return output;
+}
+
+}  // namespace
+
+std::string utf8_to_gbk(std::string_view utf8) {
+    return encode_gbk(utf8, false);
+}
+
+std::string utf8_to_gbk_keeping_unmapped(std::string_view utf8) {
+    return encode_gbk(utf8, true);
 }
 
 std::string page_text(std::string_view body) {

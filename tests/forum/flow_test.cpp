@@ -187,6 +187,24 @@ TEST_F(ForumFlow, DirectoryThenBoardThenPost) {
     EXPECT_EQ(post.log.lines(), Lines{"message:6"});
 }
 
+// The forum names its files in GBK: a picture address with Chinese in it, cut from a post, is
+// fetched at its GBK-escaped form (the forum has nothing at the UTF-8 one).
+TEST_F(ForumFlow, APictureNamedInChineseArrives) {
+    testing::RecordingPostView post(state);
+    post.id = "r" + std::to_string(sim::kChinesePicturePost);
+    post.address = compose_post_address(hosts, post.id).value_or("");
+    sim.clear_log();
+    read_post(hosts, state, post);
+    EXPECT_EQ(state.popup_image_url, hosts.forum_root_url() + sim::kChinesePicture);
+    EXPECT_EQ(post.log.values("popup"), Lines{"png"});
+    EXPECT_EQ(sim.request_log().at(1).target, sim::kChinesePictureTarget);
+
+    HttpRequest utf8_escaped;
+    utf8_escaped.url =
+        hosts.forum_root_url() + "%E5%9B%BE%E7%89%87/%E4%B8%AD%E6%96%87%E5%9B%BE.png";
+    EXPECT_EQ(http_request(utf8_escaped).status, 404);
+}
+
 // Holds a directory load inside clear_lists until the test lets it go.
 class HeldDirectoryView : public testing::RecordingDirectoryView {
 public:

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "engine_fixture.h"
+#include "http/origin.h"
+#include "text/strings.h"
 
 namespace tamsor {
 namespace {
@@ -97,6 +99,71 @@ TEST_F(CookieStore, SuppliedJarNeitherUsesNorChangesTheStore) {
     EXPECT_EQ(http_request(request).body, "");
 
     EXPECT_EQ(fetch_url_bytes(server_.url("/echo")), "a=1");
+}
+
+TEST(CredentialsMayFollow, SameHostAndPortWithoutStepDownOnly) {
+    struct Case {
+        const char* from;
+        const char* to;
+        bool follows;
+    };
+    const Case cases[] = {
+        {"http://h/a", "http://h/b?c", true},
+        {"http://H:80/", "http://h/x", true},  // letter case and the default port
+        {"http://h:8443/", "https://h:8443/", true},
+        {"http://h/", "http://h:81/", false},
+        {"http://h/", "http://g/", false},
+        {"https://h:8443/", "http://h:8443/", false},  // from https to plain http
+        {"http://h/", "http://h:80@g/", false},        // user "h", password "80", host g
+        {"http://h/", "http://h:80\\@g/", false},
+        {"http://h/", "not an address", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(credentials_may_follow(c.from, c.to), c.follows) << c.from << " -> " << c.to;
+    }
+}
+
+// The caller's jar and the Referer (which can hold the punch tokens) go with a redirect only to the
+// request's own host and port, and what another host sets stays out of the jar.
+TEST_F(Engine, ARedirectElsewhereTakesNoCredentialsAlong) {
+    const std::string kNext =
+        "HTTP/1.1 200 OK\r\nSet-Cookie: fresh=1\r\nContent-Length: 2\r\nConnection: "
+        "close\r\n\r\nok";
+    RawServer other(answer(kNext));
+    std::string location;
+    RawServer home([&](int socket, const std::string& request) {
+        send_all(socket, request.starts_with("GET /start ")
+                             ? "HTTP/1.1 302 Found\r\nLocation: " + location +
+                                   "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"
+                             : kNext);
+    });
+    const std::string home_port = std::to_string(home.port());
+    const std::string other_port = std::to_string(other.port());
+    struct Case {
+        std::string location;
+        const RawServer& target;
+        bool credentials;
+    };
+    const Case cases[] = {
+        {"/next", home, true},
+        {"http://127.0.0.1:" + other_port + "/next", other, false},
+        {"http://localhost:" + home_port + "/next", home, false},
+        {"http://127.0.0.1:" + home_port + "@127.0.0.1:" + other_port + "/next", other, false},
+    };
+    for (const auto& c : cases) {
+        location = c.location;
+        HttpRequest request;
+        request.url = home.url("/start");
+        request.cookies = "session=s1";
+        HttpResponse response = http_request(request);
+        EXPECT_EQ(response.body, "ok") << c.location;
+        EXPECT_EQ(response.cookies, c.credentials ? "fresh=1; session=s1" : "session=s1")
+            << c.location;
+        const std::string sent = c.target.requests().back();
+        ASSERT_TRUE(sent.starts_with("GET /next ")) << sent;
+        EXPECT_EQ(contains(sent, "\r\nCookie: session=s1\r\n"), c.credentials) << c.location;
+        EXPECT_EQ(contains(sent, "\r\nReferer: "), c.credentials) << c.location;
+    }
 }
 
 // A raw server stands in for the proxy, so the absolute-URI requests and CONNECTs it gets can

@@ -21,8 +21,11 @@ using app::WindowKind;
 using sim::Fault;
 
 constexpr auto kStall = std::chrono::milliseconds(300);
+// A trickling answer ends when it stays under 1 KiB in this window.
+constexpr auto kRateWindow = std::chrono::milliseconds(500);
 // The longest any one click may keep the window thread: a few fetches, each failing after the
-// stall time-out, and the slack of a loaded machine. The product's own limits are 30 s a fetch.
+// stall time-out or the rate window, and the slack of a loaded machine. The product's own limits
+// are 30 s of silence, 20 s under 1 KiB and 60 s in all a fetch.
 constexpr int kBoundMs = 6000;
 constexpr char kPunchSuccess[] = "恭喜您，签到成功！";
 
@@ -31,7 +34,7 @@ constexpr char kPunchSuccess[] = "恭喜您，签到成功！";
 bool answerless(Fault fault) {
     return fault == Fault::slow || fault == Fault::stall || fault == Fault::reset ||
            fault == Fault::empty_200 || fault == Fault::error_500 || fault == Fault::huge_body ||
-           fault == Fault::redirect_loop;
+           fault == Fault::redirect_loop || fault == Fault::trickle;
 }
 
 class HostileForum : public ClientTest, public ::testing::WithParamInterface<Fault> {
@@ -41,6 +44,8 @@ protected:
         HttpLimits limits = saved_limits_;
         limits.connect_timeout = std::chrono::milliseconds(1000);
         limits.stall_timeout = kStall;
+        limits.min_rate_window = kRateWindow;
+        limits.total_timeout = std::chrono::milliseconds(3000);
         limits.max_body_bytes = 4u << 20;
         set_http_limits(limits);
         ClientTest::SetUp();

@@ -150,7 +150,7 @@ TEST_F(PostPage, BodyKeywordsPopupAndPicturesFollowThePostShape) {
                                      std::string(16, ' ') + "</td>\r\n" + std::string(12, ' ') +
                                      "</tr>\r\n" + std::string(12, ' ') + "<tr>";
     ASSERT_EQ(utf8_to_gbk(right_marker).size(), 99u);
-    for (int tid : {11001, 11002, 11003, 11004, 42013}) {
+    for (int tid : {11001, 11002, 11003, 11004, 42013, sim::kChinesePicturePost}) {
         SCOPED_TRACE(tid);
         sim::Thread thread;
         ASSERT_TRUE(sim::find_thread(tid, thread));
@@ -171,8 +171,7 @@ TEST_F(PostPage, BodyKeywordsPopupAndPicturesFollowThePostShape) {
         EXPECT_EQ(keywords[2], sim::kKeywordsTail);
 
         std::string popup = text_between(text, "window.open('", "');");
-        EXPECT_EQ(popup,
-                  shape.popup ? forum_url("/images/popup_" + std::to_string(tid) + ".jpg") : "");
+        EXPECT_EQ(popup, shape.popup.empty() ? "" : forum_url("/" + shape.popup));
 
         std::vector<std::vector<std::string>> lines;
         for (const auto& line : split(body, "\r\n")) {
@@ -185,15 +184,17 @@ TEST_F(PostPage, BodyKeywordsPopupAndPicturesFollowThePostShape) {
         for (size_t i = 0; i < lines.size(); ++i) {
             ASSERT_EQ(lines[i].size(), shape.picture_lines[i].size());
             for (size_t j = 0; j < lines[i].size(); ++j) {
-                EXPECT_EQ(lines[i][j], forum_url("/images/" + shape.picture_lines[i][j]));
+                const std::string& name = shape.picture_lines[i][j];
+                EXPECT_EQ(lines[i][j],
+                          forum_url(contains(name, "/") ? "/" + name : "/images/" + name));
             }
         }
     }
 }
 
 TEST_F(PostPage, ShapesCoverPopupsAndTwoPictureLinesBothWays) {
-    EXPECT_TRUE(sim::post_shape(11001).popup);
-    EXPECT_FALSE(sim::post_shape(11002).popup);
+    EXPECT_EQ(sim::post_shape(11001).popup, "images/popup_11001.jpg");
+    EXPECT_EQ(sim::post_shape(11002).popup, "");
     EXPECT_EQ(sim::post_shape(11001).picture_lines[0].size(), 2u);
     EXPECT_TRUE(sim::post_shape(11004).picture_lines.empty());
 }
