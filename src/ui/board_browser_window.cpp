@@ -183,7 +183,12 @@ void BoardBrowserWindow::thread_selected() {
 
 void BoardBrowserWindow::thread_opened() {
     follow_selection(thread_titles_, post_ids_);
-    program_.state().selected_post_id = current_item_text(post_ids_).toStdString();
+    // A page may list more titles than post IDs: a title without one has no post to show.
+    const std::string post_id = current_item_text(post_ids_).toStdString();
+    if (post_id.empty()) {
+        return;
+    }
+    program_.state().selected_post_id = post_id;
     // An open post viewer shows the newly chosen thread instead of only coming to the front.
     if (auto* viewer = program_.window_as<PostViewerWindow>(app::WindowKind::post_viewer)) {
         viewer->show_selected_post();
