@@ -37,8 +37,44 @@ constexpr const char* kSubjects[] = {
 };
 // clang-format on
 
-Board board(int fid, const char* name, const char* heading, const char* tag, int index) {
-    return Board{fid, name, heading, tag, 1200 + fid * 37, (fid * 7) % 50, index + 1};
+// Subjects people typed on the question board, and how the forum writes each: escaped on the
+// board page, as typed in the post's keywords (one post's keywords have no board name).
+struct WrittenThread {
+    const char* raw_title;
+    const char* cleaned;
+    const char* keyword_title;
+    bool board_in_keywords;
+};
+
+constexpr int kQuestionBoard = 43;
+constexpr WrittenThread kQuestionThreads[] = {
+    {"&lt;a&gt;和&lt;b&gt;的区别", "<a>和<b>的区别", "<a>和<b>的区别", true},
+    {"<font color=#FF0000><b>粗体</b></font>&lt;新手&gt;", "粗体<新手>", "<b>粗体</b>&lt;新手&gt;",
+     true},
+    {"只有标题的帖子", "只有标题的帖子", "只有标题的帖子", false},
+};
+
+// The tens of a board's fid count its category from 1.
+Board board(int fid, const char* name, const char* heading, const char* tag, int index,
+            const char* notice_title = "") {
+    return Board{fid,
+                 name,
+                 heading,
+                 tag,
+                 1200 + fid * 37,
+                 (fid * 7) % 50,
+                 index + 1,
+                 static_cast<size_t>(fid / 10 - 1),
+                 notice_title};
+}
+
+Thread thread(const Board& b, int slot, std::string raw_title, std::string cleaned,
+              std::string plain, bool board_in_keywords) {
+    std::string keywords =
+        board_in_keywords ? plain + "," + b.name + "," + kKeywordsTail : std::string(plain);
+    return Thread{b.fid * 1000 + slot,  b.fid,
+                  std::move(raw_title), std::move(cleaned),
+                  std::move(plain),     std::move(keywords)};
 }
 
 }  // namespace
@@ -60,6 +96,8 @@ const std::vector<Board>& boards() {
               5),
         board(41, "灌水乐园", "<font color=blue>灌水乐园</font>", "灌水", 6),
         board(42, "贴图专区", "<font color=red>贴图专区</font>", "贴图", 7),
+        board(kQuestionBoard, "<b>新手</b>问答", "<font color=blue><b>新手</b>问答</font>", "新手",
+              8, "【已移动】新手常见问题汇总"),
     };
     return list;
 }
@@ -76,22 +114,32 @@ const Board* find_board(int fid) {
 std::vector<Thread> threads_of(const Board& b) {
     std::vector<Thread> threads;
     int slot = 0;
+    if (b.fid == kQuestionBoard) {
+        for (const auto& written : kQuestionThreads) {
+            threads.push_back(thread(b, ++slot, written.raw_title, written.cleaned,
+                                     written.keyword_title, written.board_in_keywords));
+        }
+        return threads;
+    }
     for (const auto& style : kStyles) {
         std::string plain = "【" + b.tag + "】" + kSubjects[slot];
-        ++slot;
-        threads.push_back(Thread{b.fid * 1000 + slot, b.fid, style.open + plain + style.close,
-                                 style.cleaned_open + plain + style.cleaned_close, plain});
+        threads.push_back(thread(b, ++slot, style.open + plain + style.close,
+                                 style.cleaned_open + plain + style.cleaned_close, plain, true));
     }
     return threads;
 }
 
-bool find_thread(int tid, Thread& thread) {
+bool find_thread(int tid, Thread& found) {
     const Board* b = find_board(tid / 1000);
-    int slot = tid % 1000;
-    if (b == nullptr || slot < 1 || slot > static_cast<int>(std::size(kStyles))) {
+    if (b == nullptr) {
         return false;
     }
-    thread = threads_of(*b)[static_cast<size_t>(slot - 1)];
+    std::vector<Thread> threads = threads_of(*b);
+    int slot = tid % 1000;
+    if (slot < 1 || slot > static_cast<int>(threads.size())) {
+        return false;
+    }
+    found = threads[static_cast<size_t>(slot - 1)];
     return true;
 }
 

@@ -9,12 +9,16 @@ namespace tamsor::sim {
 
 struct Board {
     int fid;              // its address is "thread.php?fid=<fid>" on the forum root
-    std::string name;     // the board name as a person reads it (UTF-8)
+    std::string name;     // the board name as the client lists it (UTF-8)
     std::string heading;  // the markup of its heading on the start page
     std::string tag;      // short name put in front of its thread titles
     int topics;           // board information: number of topics
     int today;            // posts today
     int rank;             // ranking
+    size_t category;      // index into category_captions()
+    // A row after the threads of its page whose title has no post ID (a thread moved away);
+    // "" for none.
+    std::string notice_title;
 };
 
 struct Thread {
@@ -22,17 +26,21 @@ struct Thread {
     int fid;
     std::string raw_title;  // as the board page writes it, markup included
     std::string cleaned;    // what is left once the font, style and entity markup is cleaned
-    std::string plain;      // the title without any markup, as the post's keywords carry it
+    std::string plain;      // the title as the post's keywords carry it (its first field)
+    std::string keywords;   // the whole keywords text of the post page
 };
 
 // The four category captions, each shown as a red heading before its boards.
 const std::vector<std::string>& category_captions();
 
-// Every board, in start-page order: two per category.
+// Every board, in start-page order, grouped by category. The question board (the last one)
+// has a name and thread titles that look like markup, a post whose keywords name no board,
+// and a title without a post ID.
 const std::vector<Board>& boards();
 const Board* find_board(int fid);
 
-// Threads of a board in page order (14 each): tid = fid * 1000 + 1 ... fid * 1000 + 14.
+// Threads of a board in page order (14 each, 3 on the question board):
+// tid = fid * 1000 + 1, fid * 1000 + 2, ...
 std::vector<Thread> threads_of(const Board& board);
 // The thread of a post id, or false when the forum has no such post.
 bool find_thread(int tid, Thread& thread);

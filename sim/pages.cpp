@@ -100,12 +100,13 @@ constexpr std::string_view kGuestBox = R"(<div id="userbox" class="box">
 
 std::string directory() {
     std::string out;
-    const auto& all = boards();
     for (size_t category = 0; category < category_captions().size(); ++category) {
         out += "<div class=\"forumBox\">\n<h2 class=\"forumT mr10\"><font color=red>" +
                category_captions()[category] + "</font></h2>\n<table class=\"forumList\">\n";
-        for (size_t i = category * 2; i < category * 2 + 2 && i < all.size(); ++i) {
-            const Board& b = all[i];
+        for (const Board& b : boards()) {
+            if (b.category != category) {
+                continue;
+            }
             out += fill(R"(<tr>
 <td class="forumIcon"><img src="images/wind/forum_new.gif" alt="" /></td>
 <td class="forumName"><h2 class="forumT mr10">{heading}</h2>
@@ -140,6 +141,18 @@ std::string thread_row(const Thread& thread, int index) {
                  {"{day}", std::to_string(1 + index % 7)},
                  {"{replies}", std::to_string(index * 3 + 1)},
                  {"{views}", std::to_string(index * 41 + 12)}});
+}
+
+// A thread moved to another board: its title links there and carries no post ID.
+std::string notice_row(const Board& board) {
+    return fill(R"(<tr class="tr3 t_one">
+  <td class="icon"><img src="images/wind/thread/topicmove.gif" align="absmiddle" alt="" /></td>
+  <td class="subject"><a href="thread.php?fid={fid}&notice=1" class="subject_t">{title}</a></td>
+  <td class="author">版主</td>
+  <td class="num">-</td>
+</tr>
+)",
+                {{"{fid}", std::to_string(board.fid)}, {"{title}", board.notice_title}});
 }
 
 std::string picture_line(const std::vector<std::string>& addresses) {
@@ -204,15 +217,18 @@ std::string board_page(const Board& board, const std::vector<Thread>& threads) {
     for (const auto& thread : threads) {
         out += thread_row(thread, ++index);
     }
+    if (!board.notice_title.empty()) {
+        out += notice_row(board);
+    }
     out += "</table>\n<div class=\"pages\"><a href=\"thread.php?fid=" + std::to_string(board.fid) +
            "&page=2\">下一页</a></div>\n";
     return crlf(out + std::string(kFooter));
 }
 
 std::string post_page(const PostView& post) {
-    std::string out = head(post.thread.plain + " - " + post.board_name + " - Tamsor论坛",
-                           post.thread.plain + "," + post.board_name + "," + kKeywordsTail) +
-                      "</head>\n" + std::string(kTopBar);
+    std::string out =
+        head(post.thread.plain + " - " + post.board_name + " - Tamsor论坛", post.thread.keywords) +
+        "</head>\n" + std::string(kTopBar);
     if (!post.popup_url.empty()) {
         out += "<div class=\"ad\"><a href=\"javascript:;\" onclick=\"window.open('" +
                post.popup_url + "');return false;\">点击查看大图</a></div>\n";

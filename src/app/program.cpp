@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
@@ -50,8 +51,8 @@ Program::~Program() {
     for (auto& window : windows_) {
         delete window.data();
     }
-    for (ui::BorderlessWindow* window : closed_) {
-        delete window;
+    for (const ClosedWindow& closed : closed_) {
+        delete closed.window;
     }
 }
 
@@ -81,7 +82,7 @@ int Program::run() {
     return 0;
 }
 
-ui::BorderlessWindow* Program::create(WindowKind kind) {
+ui::BorderlessWindow* Program::create(WindowKind kind, int home_depth) {
     ui::BorderlessWindow* window = nullptr;
     switch (kind) {
         case WindowKind::login:
@@ -104,6 +105,7 @@ ui::BorderlessWindow* Program::create(WindowKind kind) {
             break;
     }
     windows_[index_of(kind)] = window;
+    home_depths_[index_of(kind)] = home_depth;
     connect(window, &ui::BorderlessWindow::close_requested, this, [this, kind, window] {
         if (windows_[index_of(kind)] == window) {
             close_window(kind);
@@ -126,7 +128,7 @@ void Program::open_window(WindowKind kind) {
         bring_to_front(open);
         return;
     }
-    show_created(create(kind), kind);
+    show_created(create(kind, modal_depth()), kind);
 }
 
 void Program::open_window_modal(WindowKind kind) {
@@ -134,7 +136,7 @@ void Program::open_window_modal(WindowKind kind) {
         bring_to_front(open);
         return;
     }
-    ui::BorderlessWindow* window = create(kind);
+    ui::BorderlessWindow* window = create(kind, modal_depth() + 1);
     // The operations window is modal only in the calling order: it closes the windows it would
     // block, and the windows opened from it have to take input.
     if (kind != WindowKind::operations) {
@@ -146,12 +148,20 @@ void Program::open_window_modal(WindowKind kind) {
             loop.quit();
         }
     });
-    ++modal_depth_;
+    modal_loops_.push_back({QThread::currentThread()->loopLevel() + 1, pump_depth});
     show_created(window, kind);
     if (windows_[index_of(kind)] == window) {
         loop.exec();
     }
-    --modal_depth_;
+    modal_loops_.pop_back();
+    // From now on the windows opened inside that loop get their events from the loop below.
+    const int depth = modal_depth();
+    for (int& home : home_depths_) {
+        home = std::min(home, depth);
+    }
+    for (ClosedWindow& closed : closed_) {
+        closed.home_depth = std::min(closed.home_depth, depth);
+    }
     schedule_sweep();
     end_run_if_done();
 }
@@ -163,7 +173,7 @@ void Program::close_window(WindowKind kind) {
     }
     windows_[index_of(kind)] = nullptr;
     window->hide();
-    closed_.push_back(window);
+    closed_.push_back({window, home_depths_[index_of(kind)]});
     emit window_closed(window);
     schedule_sweep();
     end_run_if_done();
@@ -213,25 +223,43 @@ void Program::schedule_sweep(int delay_ms) {
     });
 }
 
-void Program::sweep_closed_windows() {
-    // Outside every modal loop, request wait and other nested loop (a context menu), the event
-    // came straight from the outermost loop, so no handler of a closed window is on the stack.
-    if (modal_depth_ > 0) {
-        return;  // the modal loop schedules the sweep again when it returns
+bool Program::in_innermost_loop() const {
+    if (modal_loops_.empty()) {
+        return pump_depth == 0 && QThread::currentThread()->loopLevel() == outer_loop_level_;
     }
-    if (pump_depth > 0 || QThread::currentThread()->loopLevel() > outer_loop_level_) {
-        schedule_sweep(50);  // look again once the request or the nested loop may have ended
+    const ModalLoop& innermost = modal_loops_.back();
+    return pump_depth == innermost.pump_depth &&
+           QThread::currentThread()->loopLevel() == innermost.loop_level;
+}
+
+void Program::sweep_closed_windows() {
+    // Inside a request wait or a nested loop (a context menu) some handler is on the stack:
+    // look again once it may have returned.
+    if (!in_innermost_loop()) {
+        schedule_sweep(50);
         return;
     }
+    // The innermost loop dispatched this event itself, so no handler of a window opened in it
+    // (or in a loop nested in it, all ended now) is on the stack. Windows from the loops below
+    // wait until their loop dispatches again; the modal loop sweeps once more when it returns.
+    const int depth = modal_depth();
+    std::vector<ClosedWindow> waiting;
     std::vector<ui::BorderlessWindow*> doomed;
-    doomed.swap(closed_);
+    for (const ClosedWindow& closed : closed_) {
+        if (closed.home_depth >= depth) {
+            doomed.push_back(closed.window);
+        } else {
+            waiting.push_back(closed);
+        }
+    }
+    closed_.swap(waiting);
     for (ui::BorderlessWindow* window : doomed) {
         delete window;
     }
 }
 
 void Program::end_run_if_done() {
-    if (main_loop_ != nullptr && modal_depth_ == 0 && !window_exists(WindowKind::login)) {
+    if (main_loop_ != nullptr && modal_loops_.empty() && !window_exists(WindowKind::login)) {
         main_loop_->quit();
     }
 }

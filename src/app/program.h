@@ -43,7 +43,7 @@ public:
     void open_window_modal(WindowKind kind);
     // Creates the window, runs its created event and shows it. An open window comes to the front.
     void open_window(WindowKind kind);
-    // Hides the window at once; it is destroyed when none of its handlers is running any more.
+    // Hides the window at once; it is destroyed as soon as none of its handlers is running.
     void close_window(WindowKind kind);
     bool window_exists(WindowKind kind) const;
     ui::BorderlessWindow* window(WindowKind kind) const;
@@ -63,7 +63,7 @@ public:
     // Closes every window (tests end a run this way).
     void close_all_windows();
 
-    int modal_depth() const { return modal_depth_; }
+    int modal_depth() const { return static_cast<int>(modal_loops_.size()); }
 
     // Lets the windows repaint while a request runs on the window thread; user input waits.
     static void install_wait_pump();
@@ -72,17 +72,32 @@ signals:
     void window_closed(ui::BorderlessWindow* window);
 
 private:
-    ui::BorderlessWindow* create(WindowKind kind);
+    // A running modal loop: where its events are dispatched from.
+    struct ModalLoop {
+        int loop_level;  // the thread's loop level inside it
+        int pump_depth;  // request waits it runs in
+    };
+    // A closed window waiting for its handlers to return. Its handlers run from the loop it was
+    // opened in (a modal window: its own loop) or from loops nested in that one, so once that
+    // loop dispatches an event itself, none of them is on the stack.
+    struct ClosedWindow {
+        ui::BorderlessWindow* window;
+        int home_depth;  // number of modal loops running when its events began to arrive
+    };
+
+    ui::BorderlessWindow* create(WindowKind kind, int home_depth);
     void show_created(ui::BorderlessWindow* window, WindowKind kind);
     void sweep_closed_windows();
     void schedule_sweep(int delay_ms = 0);
+    bool in_innermost_loop() const;
     void end_run_if_done();
 
     ForumHosts hosts_;
     SharedState state_;
     std::array<QPointer<ui::BorderlessWindow>, window_kind_count> windows_{};
-    std::vector<ui::BorderlessWindow*> closed_;  // hidden, waiting to be destroyed
-    int modal_depth_ = 0;
+    std::array<int, window_kind_count> home_depths_{};
+    std::vector<ClosedWindow> closed_;  // hidden, waiting to be destroyed
+    std::vector<ModalLoop> modal_loops_;
     QEventLoop* main_loop_ = nullptr;
     int outer_loop_level_ = 0;  // loop level of the events the main loop dispatches
     bool sweep_scheduled_ = false;

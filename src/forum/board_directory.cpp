@@ -36,9 +36,6 @@ constexpr StatusRow kStatusSteps[] = {
     {2, "状态：100％", "状态：完成"},
 };
 
-// A second click while the lists are being filled would interleave two runs in the same lists.
-std::atomic<bool> directory_load_running{false};
-
 class RunningFlag {
 public:
     explicit RunningFlag(std::atomic<bool>& flag) : flag_(flag) {}
@@ -48,6 +45,15 @@ public:
 
 private:
     std::atomic<bool>& flag_;
+};
+
+// The thread's transfers end once the flag turns true, until this goes.
+class AbandonTransfersWhen {
+public:
+    explicit AbandonTransfersWhen(const std::atomic<bool>& flag) { set_thread_abandon_flag(&flag); }
+    ~AbandonTransfersWhen() { set_thread_abandon_flag(nullptr); }
+    AbandonTransfersWhen(const AbandonTransfersWhen&) = delete;
+    AbandonTransfersWhen& operator=(const AbandonTransfersWhen&) = delete;
 };
 
 std::string start_page(const ForumHosts& hosts) {
@@ -82,6 +88,9 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
     RegexObject regex;
     view.clear_lists();
 
+    if (view.abandoned()) {
+        return;
+    }
     regex.execute(kBoardNamePattern, start_page(hosts), true, true, true);
     for (int i = 1; i <= regex.match_count(); ++i) {
         const std::string name = clean_board_name(regex.submatch_text(i, 1));
@@ -93,6 +102,9 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
     }
 
     // The links come from a fetch of their own; only the page order pairs them with the names.
+    if (view.abandoned()) {
+        return;
+    }
     regex.execute(kBoardLinkPattern, start_page(hosts), true, true, true);
     for (int i = 1; i <= regex.match_count(); ++i) {
         view.add_board_link(regex.submatch_text(i, 1));
@@ -101,10 +113,13 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
 }
 
 void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view) {
-    if (!view || directory_load_running.exchange(true)) {
+    // A second click while the lists are being filled would interleave two runs in the same
+    // lists; another window's load has lists of its own.
+    if (!view || view->abandoned() || view->loading_.exchange(true)) {
         return;
     }
-    RunningFlag running(directory_load_running);
+    RunningFlag running(view->loading_);
+    AbandonTransfersWhen abandoned(view->abandoned_);
     // An exception leaving a thread entry ends the process; a failed run just stops filling.
     try {
         load_board_directory(hosts, *view);

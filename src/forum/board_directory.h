@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,15 +12,26 @@ namespace tamsor {
 
 // What the board directory reports. Called on the worker thread, in order; the window layer
 // forwards each call to the window thread and drops them once the board browser is gone.
+// One view serves one board browser for its whole life: it runs one load at a time, and once
+// abandoned (its window gone) its load stops, dropping the request it waits for.
 class BoardDirectoryView {
 public:
     virtual ~BoardDirectoryView() = default;
+    // Any thread.
+    void abandon() { abandoned_.store(true); }
+    bool abandoned() const { return abandoned_.load(); }
+
     virtual void clear_lists() = 0;                          // 列表框1 and 列表框2
     virtual void add_board_name(std::string_view name) = 0;  // 列表框1
     virtual void add_board_link(std::string_view link) = 0;  // 列表框2
     // One status step of phase 1 or 2, applied on the window thread to 标签4's caption with
     // directory_status_step.
     virtual void status_step(int phase) = 0;
+
+private:
+    friend void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view);
+    std::atomic<bool> loading_{false};
+    std::atomic<bool> abandoned_{false};
 };
 
 // The caption after one status step from `current`; nullopt leaves it unchanged.
@@ -27,8 +39,8 @@ std::optional<std::string> directory_status_step(std::string_view current, int p
 
 void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view);
 
-// Thread entry of the board directory. Returns at once, doing nothing, while another directory
-// load still runs.
+// Thread entry of the board directory. Returns at once, doing nothing, while a load of the same
+// view still runs or once the view is abandoned.
 void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view);
 
 // 编辑框1's text for a selected board: name + " ：" + forum root URL + link.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -79,6 +80,11 @@ void set_http_limits(const HttpLimits& limits);
 // that runs the transfer. The window layer uses it to keep windows painting during a request
 // made on the window thread. Empty by default.
 void set_wait_pump(std::function<void()> pump);
+
+// While set on a thread, the transfers that thread runs end as failed as soon as the flag turns
+// true (it is read with the wait pump's rhythm): for a worker whose answers nobody wants any
+// more. nullptr stops watching. The flag has to outlive the setting.
+void set_thread_abandon_flag(const std::atomic<bool>* flag);
 
 // Forgets every cookie of the process-wide store (for tests that need a fresh session).
 void clear_cookie_store();

@@ -273,6 +273,8 @@ HttpError bound_reached(HopState& state, const HttpLimits& limits, Clock::time_p
     return HttpError::none;
 }
 
+thread_local const std::atomic<bool>* abandon_flag = nullptr;
+
 // Runs one hop to its end or to one of our bounds, calling the wait pump while it waits on the
 // network.
 CURLcode perform_hop(CURLM* multi, CURL* easy, HopState& state, const HttpLimits& limits,
@@ -292,6 +294,10 @@ CURLcode perform_hop(CURLM* multi, CURL* easy, HopState& state, const HttpLimits
                     result = message->data.result;
                 }
             }
+            break;
+        }
+        if (abandon_flag != nullptr && abandon_flag->load()) {
+            result = CURLE_ABORTED_BY_CALLBACK;
             break;
         }
         state.ended_by = bound_reached(state, limits, deadline);
@@ -411,6 +417,10 @@ TransferResult transfer(const TransferPlan& plan) {
 }
 
 }  // namespace
+
+void set_thread_abandon_flag(const std::atomic<bool>* flag) {
+    abandon_flag = flag;
+}
 
 TransferResult run_transfer(const TransferPlan& plan) {
     try {

@@ -125,6 +125,8 @@ BoardBrowserWindow::BoardBrowserWindow(app::Program& program)
     scroll_together(board_names_, board_links_);
     scroll_together(thread_titles_, post_ids_);
 
+    directory_ = std::make_shared<DirectoryReport>(relay_.relay(), this);
+
     connect(close, &PictureButton::clicked, this, &BoardBrowserWindow::close_and_show_operations);
     connect(fetch_boards, &PictureButton::clicked, this,
             &BoardBrowserWindow::start_directory_fetch);
@@ -138,10 +140,13 @@ BoardBrowserWindow::BoardBrowserWindow(app::Program& program)
             &BoardBrowserWindow::thread_opened);
 }
 
+BoardBrowserWindow::~BoardBrowserWindow() {
+    directory_->abandon();
+}
+
 void BoardBrowserWindow::start_directory_fetch() {
-    auto report = std::make_shared<DirectoryReport>(relay_.relay(), this);
-    program_.start_worker([hosts = program_.hosts(), report]() mutable {
-        board_directory_worker(std::move(hosts), std::move(report));
+    program_.start_worker([hosts = program_.hosts(), view = directory_]() mutable {
+        board_directory_worker(std::move(hosts), std::move(view));
     });
 }
 
@@ -178,7 +183,12 @@ void BoardBrowserWindow::thread_selected() {
 
 void BoardBrowserWindow::thread_opened() {
     follow_selection(thread_titles_, post_ids_);
-    program_.state().selected_post_id = current_item_text(post_ids_).toStdString();
+    // A page may list more titles than post IDs: a title without one has no post to show.
+    const std::string post_id = current_item_text(post_ids_).toStdString();
+    if (post_id.empty()) {
+        return;
+    }
+    program_.state().selected_post_id = post_id;
     // An open post viewer shows the newly chosen thread instead of only coming to the front.
     if (auto* viewer = program_.window_as<PostViewerWindow>(app::WindowKind::post_viewer)) {
         viewer->show_selected_post();

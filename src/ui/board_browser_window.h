@@ -24,6 +24,8 @@ class BoardBrowserWindow : public BorderlessWindow, public ThreadListView {
     Q_OBJECT
 public:
     explicit BoardBrowserWindow(app::Program& program);
+    // Stops this window's directory load; another window's load is not held up by it.
+    ~BoardBrowserWindow() override;
 
     std::string board_address() override;
     void clear_thread_lists() override;
@@ -62,6 +64,7 @@ private:
     QPlainTextEdit* board_info_;
     QLabel* thread_status_;
     RelayHandle relay_{this};
+    std::shared_ptr<BoardDirectoryView> directory_;  // reports the loads of this window
 };
 
 }  // namespace tamsor::ui

@@ -14,6 +14,9 @@ BorderlessWindow::BorderlessWindow(const QString& name, QSize client_size, bool 
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), draggable_(draggable) {
     setObjectName(name);
     setAccessibleName(name);
+    // The windows carry no title (the login window sets its own). The toolkit hands the window
+    // system the program's name in place of an empty title, so a blank one stands for none.
+    setWindowTitle(QStringLiteral(" "));
     resize(client_size);
 }
 

@@ -74,7 +74,11 @@ static void place(QWidget* widget, const QString& name, const QRect& rect,
 
 QLabel* make_label(QWidget* parent, const QString& name, const QRect& rect, const QString& caption,
                    const TextLook& look) {
-    auto* label = new QLabel(caption, parent);
+    auto* label = new QLabel(parent);
+    // Labels show forum and account texts, which may look like markup ("<b>粗体</b>&lt;新手&gt;"):
+    // guessed rich text would drop characters and could make the label load resources.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(caption);
     // A label that starts empty is named after its role until it gets a caption.
     place(label, name, rect, caption.isEmpty() ? name : caption);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -84,9 +88,8 @@ QLabel* make_label(QWidget* parent, const QString& name, const QRect& rect, cons
 
 void set_caption(QLabel* label, const QString& caption) {
     label->setText(caption);
-    if (!caption.isEmpty()) {
-        label->setAccessibleName(caption);
-    }
+    // An emptied caption empties the name too: a screen reader must not read the old text.
+    label->setAccessibleName(caption);
 }
 
 QLineEdit* make_line_edit(QWidget* parent, const QString& name, const QRect& rect,

@@ -52,11 +52,11 @@ struct TextLook {
 };
 
 // Labels draw no background of their own, so a label on a picture shows the picture around its
-// text (the "transparent label" of the layouts is the same control).
+// text (the "transparent label" of the layouts is the same control). They show their caption as
+// plain text, never as markup.
 QLabel* make_label(QWidget* parent, const QString& name, const QRect& place, const QString& caption,
                    const TextLook& look = {});
-// Changes a label's caption and the name assistive technology reads with it (an empty caption
-// keeps the last name).
+// Changes a label's caption and the name assistive technology reads with it, empty included.
 void set_caption(QLabel* label, const QString& caption);
 
 enum class EditBorder { single_line, none };

@@ -114,7 +114,7 @@ TEST_P(ReadableFault, EveryOperationStillFindsItsValues) {
     EXPECT_EQ(pass.login, (Lines{"captcha:png", "form", "message:0"}));
     EXPECT_EQ(state.account_id, "10086");
     EXPECT_EQ(pass.punch, (Lines{"message:5", "profile worker"}));
-    EXPECT_EQ(pass.directory.size(), 17u);
+    EXPECT_EQ(pass.directory.size(), 1 + 2 * sim::boards().size());
     EXPECT_EQ(pass.directory[1], "name:" + sim::boards()[0].name);
     EXPECT_EQ(pass.directory_caption, "状态：完成");
     const sim::Thread first = sim::threads_of(sim::boards()[0])[0];

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <future>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -44,69 +44,53 @@ TEST_F(Concurrency, OverlappingProfileFetchesEachFinishWithTheSameValues) {
     }
 }
 
-// Waits in its first call until the test lets it go, and says when it is destroyed and on which
-// thread, so the test can drop its own reference while the load is still running.
-class HeldDirectoryView : public BoardDirectoryView {
+// Says when it is destroyed and on which thread, so the test can drop its own reference while
+// the load is still running.
+class WatchedDirectoryView : public testing::RecordingDirectoryView {
 public:
     struct Outcome {
-        std::atomic<int> rows{0};
         std::atomic<bool> destroyed{false};
         std::thread::id destroyed_on;
     };
 
-    HeldDirectoryView(std::shared_ptr<Outcome> outcome, std::shared_future<void> released)
-        : outcome_(std::move(outcome)), released_(std::move(released)) {}
-    ~HeldDirectoryView() override {
+    explicit WatchedDirectoryView(std::shared_ptr<Outcome> outcome)
+        : outcome_(std::move(outcome)) {}
+    ~WatchedDirectoryView() override {
         outcome_->destroyed_on = std::this_thread::get_id();
         outcome_->destroyed.store(true);
     }
 
-    void clear_lists() override {
-        entered.set_value();
-        released_.wait();
-    }
-    void add_board_name(std::string_view) override { ++outcome_->rows; }
-    void add_board_link(std::string_view) override { ++outcome_->rows; }
-    void status_step(int) override {}
-
-    std::promise<void> entered;
-
 private:
-    std::shared_ptr<HeldDirectoryView::Outcome> outcome_;
-    std::shared_future<void> released_;
+    std::shared_ptr<Outcome> outcome_;
 };
 
-TEST_F(Concurrency, DirectoryLoadOutlivesItsWindowAndRefusesASecondStart) {
-    auto outcome = std::make_shared<HeldDirectoryView::Outcome>();
-    std::promise<void> release;
-    auto view = std::make_shared<HeldDirectoryView>(outcome, release.get_future().share());
-    std::future<void> entered = view->entered.get_future();
-
+TEST_F(Concurrency, AnAbandonedDirectoryLoadStopsWaitingForAStalledForum) {
+    sim.set_fault(sim::Fault::stall);  // half the start page, then silence for a long while
+    auto outcome = std::make_shared<WatchedDirectoryView::Outcome>();
+    auto view = std::make_shared<WatchedDirectoryView>(outcome);
     std::thread running(board_directory_worker, hosts, view);
-    entered.wait();
-    // The window goes away: the worker's copy is now the only owner.
-    std::weak_ptr<HeldDirectoryView> watch = view;
+    const auto asked_at = std::chrono::steady_clock::now();
+    while (sim.request_log().empty() &&
+           std::chrono::steady_clock::now() - asked_at < std::chrono::seconds(10)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_FALSE(sim.request_log().empty());
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // into the stalled answer
+
+    // The window goes: it abandons its load and the worker's copy is the only owner.
+    view->abandon();
+    std::weak_ptr<WatchedDirectoryView> watch = view;
     view.reset();
-    EXPECT_FALSE(watch.expired());
-
-    // A second load while the first still runs does nothing at all.
-    auto second = std::make_shared<testing::RecordingDirectoryView>();
-    board_directory_worker(hosts, second);
-    EXPECT_EQ(second->log.lines(), Lines{});
-
+    const auto abandoned_at = std::chrono::steady_clock::now();
     const std::thread::id worker = running.get_id();
-    release.set_value();
     running.join();
-    // The last owner let the view go on its own thread, after the load filled it completely.
+
+    // Far sooner than the transfer's own stall limit, without a second fetch of the page.
+    EXPECT_LT(std::chrono::steady_clock::now() - abandoned_at, std::chrono::seconds(2));
+    EXPECT_EQ(sim.request_log().size(), 1u);
+    // The last owner let the view go on its own thread.
     EXPECT_TRUE(outcome->destroyed.load());
     EXPECT_EQ(outcome->destroyed_on, worker);
-
-    // Once it ended, the next load runs, and finds as many rows as the orphaned one did.
-    board_directory_worker(hosts, second);
-    const Lines rows = second->log.lines();
-    ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(rows.front(), "clear");
-    EXPECT_EQ(outcome->rows.load(), static_cast<int>(rows.size()) - 1);
 }
 
 }  // namespace

@@ -89,9 +89,8 @@ protected:
                "/thread.php?fid=" + std::to_string(sim::boards().front().fid);
     }
 
-    std::string first_post_id() const {
-        return "r" + std::to_string(sim::threads_of(sim::boards().front()).front().tid);
-    }
+    // A post whose title and board name look like markup, with a pop-up and body pictures.
+    static sim::Thread markup_post() { return sim::threads_of(sim::boards().back()).front(); }
 
     QTimer closer_;
     std::vector<std::string> messages_;
@@ -171,7 +170,7 @@ TEST_P(HostileForum, EveryWindowOperationEndsInTimeAndClaimsNothingFalse) {
     EXPECT_EQ(label_text(WindowKind::board_browser, "标签9") == "状态：100％", !unreadable);
 
     // Post viewer: the read of its created event, pictures and pop-up included.
-    program_->state().selected_post_id = first_post_id();
+    program_->state().selected_post_id = "r" + std::to_string(markup_post().tid);
     EXPECT_LT(timed([&] { program_->open_window(WindowKind::post_viewer); }), kBoundMs);
     ASSERT_TRUE(shown(WindowKind::post_viewer));
     const bool pictures_readable =
@@ -182,7 +181,7 @@ TEST_P(HostileForum, EveryWindowOperationEndsInTimeAndClaimsNothingFalse) {
         EXPECT_FALSE(control<ui::PictureBox>(WindowKind::post_viewer, "图片框2")->has_picture());
     }
     const std::string title = label_text(WindowKind::post_viewer, "帖子标题").toStdString();
-    EXPECT_EQ(title == sim::threads_of(sim::boards().front()).front().plain, !unreadable) << title;
+    EXPECT_EQ(title == markup_post().plain, !unreadable) << title;
 
     // Image viewer: what a double-click on the body picture opens, fetched when it is created.
     choose_body_picture(program_->state());
@@ -202,8 +201,7 @@ TEST_P(HostileForum, EveryWindowOperationEndsInTimeAndClaimsNothingFalse) {
     click(fetch_threads);
     EXPECT_GT(list("列表框3")->count(), 0);
     click(control<QWidget>(WindowKind::post_viewer, "图形按钮1"));
-    EXPECT_EQ(label_text(WindowKind::post_viewer, "帖子标题").toStdString(),
-              sim::threads_of(sim::boards().front()).front().plain);
+    EXPECT_EQ(label_text(WindowKind::post_viewer, "帖子标题").toStdString(), markup_post().plain);
     click(control<QWidget>(WindowKind::operations, "图形按钮2"));
     EXPECT_TRUE(wait_until([&] { return profile_shown(); }, kBoundMs));
     for (WindowKind kind :

@@ -107,7 +107,13 @@ TEST_F(BoardPage, CarriesBoardInformationTitlesAndIdsInOrder) {
         auto titles = all_groups(text, "class=\"subject_t\">", "</a>");
         auto ids = all_groups(text, "id=\"a_ajax_", "\" class=\"");
         auto threads = sim::threads_of(board);
-        ASSERT_EQ(threads.size(), 14u);
+        ASSERT_GE(threads.size(), 3u);
+        // A moved thread's title comes last, without a post ID.
+        if (!board.notice_title.empty()) {
+            ASSERT_FALSE(titles.empty());
+            EXPECT_EQ(titles.back(), board.notice_title);
+            titles.pop_back();
+        }
         ASSERT_EQ(titles.size(), threads.size());
         ASSERT_EQ(ids.size(), threads.size());
         for (size_t i = 0; i < threads.size(); ++i) {

@@ -1,4 +1,5 @@
 // The board browser, the post viewer and the image viewer against the simulated forum.
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,13 +23,18 @@ protected:
     QListWidget* list(const char* name) const {
         return control<QListWidget>(WindowKind::board_browser, name);
     }
+    // Where a person would click the row, scrolled into view first.
+    QRect row_place(QListWidget* list, int row) {
+        list->scrollToItem(list->item(row));
+        return list->visualItemRect(list->item(row));
+    }
     void click_row(QListWidget* list, int row) {
-        QRect item = list->visualItemRect(list->item(row));
+        QRect item = row_place(list, row);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
     }
     // A person's double-click: press and release, then the second press that makes it double.
     void double_click_row(QListWidget* list, int row) {
-        QRect item = list->visualItemRect(list->item(row));
+        QRect item = row_place(list, row);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, item.center());
     }
@@ -116,16 +122,28 @@ TEST_F(Viewers, BoardListsFollowTheSelectionAndOpenAThread) {
     EXPECT_TRUE(window(WindowKind::post_viewer));
 }
 
-TEST_F(Viewers, ClosingTheBrowserWhileTheDirectoryLoadsDropsTheReports) {
-    sim_.set_fault(sim::Fault::slow);
+// A browser closed while its directory load waits on a stalled forum leaves nothing behind: the
+// next browser starts its own load at once, and only that load fills its lists.
+TEST_F(Viewers, AReopenedBrowserLoadsAtOnceWhileTheClosedOnesLoadStalls) {
+    sim_.set_fault(sim::Fault::stall);
     program_->open_window(WindowKind::board_browser);
     click(control<QWidget>(WindowKind::board_browser, "图形按钮1"));
+    ASSERT_TRUE(wait_until([&] { return home_page_fetches() == 1; }));
     program_->close_window(WindowKind::board_browser);
-    // Let the worker finish and report into a window that is gone.
-    QTest::qWait(3000);
-    EXPECT_FALSE(window(WindowKind::board_browser));
+    sim_.set_fault(sim::Fault::none);
+
     program_->open_window(WindowKind::board_browser);
     EXPECT_EQ(list("列表框1")->count(), 0);
+    click(control<QWidget>(WindowKind::board_browser, "图形按钮1"));
+    const int boards = static_cast<int>(sim::boards().size());
+    EXPECT_TRUE(wait_until(
+        [&] {
+            return label_text(WindowKind::board_browser, "标签4") == "状态：完成" &&
+                   list("列表框2")->count() == boards;
+        },
+        5000))
+        << label_text(WindowKind::board_browser, "标签4").toStdString();
+    EXPECT_EQ(list("列表框1")->count(), boards);
 }
 
 TEST_F(Viewers, ThreadFetchButtonWaitsWhileItsFetchRuns) {
@@ -274,6 +292,81 @@ TEST_F(Viewers, ThumbnailsOpenTheImageViewerWhichZoomsAndRestores) {
     EXPECT_TRUE(popup_script.finished());
     EXPECT_EQ(program_->state().viewer_image_url, popup_url);
     EXPECT_TRUE(had_picture) << popup_url;
+}
+
+// What the label draws over a white ground, its own background left out.
+QImage drawing_of(QLabel* label) {
+    QImage image(label->size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    label->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+// Whether the label draws its caption as a plain-text label draws the same characters.
+bool drawn_as_text(QLabel* label) {
+    QLabel plain;
+    plain.setTextFormat(Qt::PlainText);
+    plain.setText(label->text());
+    plain.setFont(label->font());
+    plain.setPalette(label->palette());
+    plain.setAlignment(label->alignment());
+    plain.resize(label->size());
+    return drawing_of(&plain) == drawing_of(label);
+}
+
+// The question board: a board name and titles that look like markup, a post whose keywords name
+// no board, and a title without a post ID.
+TEST_F(Viewers, ForumTextThatLooksLikeMarkupIsShownAsText) {
+    const sim::Board& board = sim::boards().back();
+    ASSERT_FALSE(board.notice_title.empty());
+    const std::vector<sim::Thread> threads = sim::threads_of(board);
+    program_->open_window(WindowKind::board_browser);
+    click(control<QWidget>(WindowKind::board_browser, "图形按钮1"));
+    const int last_board = static_cast<int>(sim::boards().size()) - 1;
+    ASSERT_TRUE(wait_until([&] { return list("列表框2")->count() == last_board + 1; }));
+    EXPECT_EQ(list("列表框1")->item(last_board)->text().toStdString(), board.name);
+    double_click_row(list("列表框1"), last_board);
+    ASSERT_EQ(list("列表框3")->count(), static_cast<int>(threads.size()) + 1);
+    ASSERT_EQ(list("列表框4")->count(), static_cast<int>(threads.size()));
+    EXPECT_EQ(list("列表框3")->item(0)->text().toStdString(), threads[0].cleaned);
+
+    // Whatever opens the message window is written down and closed.
+    std::vector<QString> messages;
+    QTimer closer;
+    closer.setInterval(5);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (shown(WindowKind::message)) {
+            messages.push_back(label_text(WindowKind::message, "标签2"));
+            program_->close_window(WindowKind::message);
+        }
+    });
+    closer.start();
+
+    double_click_row(list("列表框3"), 0);
+    ASSERT_TRUE(shown(WindowKind::post_viewer));
+    auto* title = control<QLabel>(WindowKind::post_viewer, "帖子标题");
+    auto* board_label = control<QLabel>(WindowKind::post_viewer, "板块标签");
+    EXPECT_EQ(title->text().toStdString(), threads[0].plain);
+    EXPECT_EQ(board_label->text().toStdString(), board.name + "," + sim::kKeywordsTail);
+    EXPECT_TRUE(drawn_as_text(title)) << title->text().toStdString();
+    EXPECT_TRUE(drawn_as_text(board_label)) << board_label->text().toStdString();
+
+    // A post without a board name empties the board label and what a screen reader hears.
+    double_click_row(list("列表框3"), 2);
+    EXPECT_EQ(title->text().toStdString(), threads[2].plain);
+    EXPECT_EQ(board_label->text().toStdString(), "");
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(board_label)->text(QAccessible::Name).toStdString(),
+        "");
+
+    // The moved thread's title has no post ID: the viewer keeps its post and says nothing.
+    auto* post_id = control<QLineEdit>(WindowKind::post_viewer, "编辑框2");
+    const QString shown_id = post_id->text();
+    double_click_row(list("列表框3"), static_cast<int>(threads.size()));
+    QTest::qWait(100);
+    EXPECT_EQ(post_id->text(), shown_id);
+    EXPECT_EQ(title->text().toStdString(), threads[2].plain);
+    EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
 }
 
 }  // namespace

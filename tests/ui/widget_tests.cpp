@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "ui/board_browser_window.h"
 #include "ui/image_viewer_window.h"
@@ -27,18 +28,24 @@ namespace {
 
 using app::WindowKind;
 
-class Windows : public ClientTest {};
+class Windows : public ClientTest {
+protected:
+    // One of each window, the login window first, as built before its created event.
+    std::vector<std::unique_ptr<ui::BorderlessWindow>> every_window() {
+        std::vector<std::unique_ptr<ui::BorderlessWindow>> windows;
+        windows.emplace_back(new ui::LoginWindow(*program_));
+        windows.emplace_back(new ui::MessageWindow(*program_));
+        windows.emplace_back(new ui::OperationsWindow(*program_));
+        windows.emplace_back(new ui::BoardBrowserWindow(*program_));
+        windows.emplace_back(new ui::PostViewerWindow(*program_));
+        windows.emplace_back(new ui::ImageViewerWindow(*program_));
+        return windows;
+    }
+};
 
 TEST_F(Windows, EveryControlHasANameForAssistiveTechnology) {
-    std::vector<std::unique_ptr<ui::BorderlessWindow>> windows;
-    windows.emplace_back(new ui::LoginWindow(*program_));
-    windows.emplace_back(new ui::MessageWindow(*program_));
-    windows.emplace_back(new ui::OperationsWindow(*program_));
-    windows.emplace_back(new ui::BoardBrowserWindow(*program_));
-    windows.emplace_back(new ui::PostViewerWindow(*program_));
-    windows.emplace_back(new ui::ImageViewerWindow(*program_));
     int checked = 0;
-    for (const auto& window : windows) {
+    for (const auto& window : every_window()) {
         for (QWidget* child : window->findChildren<QWidget*>()) {
             bool control = qobject_cast<QLabel*>(child) || qobject_cast<QLineEdit*>(child) ||
                            qobject_cast<QPlainTextEdit*>(child) ||
@@ -56,6 +63,23 @@ TEST_F(Windows, EveryControlHasANameForAssistiveTechnology) {
         }
     }
     EXPECT_GT(checked, 50);
+}
+
+// The task bar names the login window only. An empty title would not do for the others: the
+// toolkit hands the window system the program's name in its place.
+TEST_F(Windows, OnlyTheLoginWindowShowsATitle) {
+    std::vector<std::unique_ptr<ui::BorderlessWindow>> windows = every_window();
+    for (const auto& window : windows) {
+        window->winId();  // the window system's window, which carries the title
+        const QString title = window->windowHandle()->title();
+        if (window == windows.front()) {
+            EXPECT_TRUE(title.contains(QString::fromStdString(sim_.forum_host())))
+                << title.toStdString();
+            continue;
+        }
+        EXPECT_FALSE(title.isEmpty()) << window->objectName().toStdString();
+        EXPECT_TRUE(title.trimmed().isEmpty()) << window->objectName().toStdString();
+    }
 }
 
 TEST_F(Windows, OpeningAnOpenWindowBringsTheSameOneForward) {
