@@ -30,13 +30,7 @@ using app::WindowKind;
 class Windows : public ClientTest {};
 
 TEST_F(Windows, EveryControlHasANameForAssistiveTechnology) {
-    std::vector<std::unique_ptr<ui::BorderlessWindow>> windows;
-    windows.emplace_back(new ui::LoginWindow(*program_));
-    windows.emplace_back(new ui::MessageWindow(*program_));
-    windows.emplace_back(new ui::OperationsWindow(*program_));
-    windows.emplace_back(new ui::BoardBrowserWindow(*program_));
-    windows.emplace_back(new ui::PostViewerWindow(*program_));
-    windows.emplace_back(new ui::ImageViewerWindow(*program_));
+    const auto windows = every_window();
     int checked = 0;
     for (const auto& window : windows) {
         for (QWidget* child : window->findChildren<QWidget*>()) {
