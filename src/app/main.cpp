@@ -58,6 +58,8 @@ int main(int argc, char* argv[]) {
     int toolkit_argc = 1;
     QApplication application(toolkit_argc, argv);
     QApplication::setApplicationName(QStringLiteral("tamsor"));
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("tamsor"));
     tamsor::app::Program::install_wait_pump();
 
     int code = 0;
