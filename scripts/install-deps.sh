@@ -1,18 +1,37 @@
 #!/usr/bin/env bash
-# Brings every Debian 12 package the project needs onto this machine.
-# Idempotent: installs only what is missing, and updates the package lists at most once.
+# Brings the Debian 12 packages the project needs onto this machine. With --run only those that
+# build and run the client and the simulator (scripts/run.sh); without, also everything the
+# tests, CI and the package check use.
+#
+# Installs only what is missing, and updates the package lists at most once: as root with
+# apt-get, otherwise through sudo when a terminal can ask for the password. When neither works it
+# names the missing packages and the command that installs them, and fails.
 set -euo pipefail
 
-packages=(
-    build-essential cmake pkg-config git
+run_packages=(
+    build-essential cmake pkg-config
     qt6-base-dev libgl-dev
     libcurl4-openssl-dev libpcre2-dev libcpp-httplib-dev zlib1g-dev
+    fonts-wqy-zenhei
+)
+test_packages=(
+    git
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format libclang-rt-14-dev
-    xvfb xauth xdotool fonts-wqy-zenhei
+    xvfb xauth xdotool
     python3 python3-requests
     strace
+    dpkg-dev file lintian desktop-file-utils appstream  # scripts/package-check.sh
 )
+
+case "${1:-}" in
+    --run) packages=("${run_packages[@]}") ;;
+    "") packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+    *)
+        echo "usage: scripts/install-deps.sh [--run]" >&2
+        exit 2
+        ;;
+esac
 
 missing=()
 for pkg in "${packages[@]}"; do
@@ -25,12 +44,23 @@ if [ ${#missing[@]} -eq 0 ]; then
     exit 0
 fi
 
-if [ "$(id -u)" -ne 0 ]; then
-    echo "These packages are missing: ${missing[*]}" >&2
-    echo "Run this script as root (or install them) first." >&2
+install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends)
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=()
+elif command -v sudo >/dev/null && [ -t 0 ]; then
+    as_root=(sudo)
+else
+    cat >&2 <<TEXT
+These Debian packages are missing: ${missing[*]}
+Installing them needs root, and there is no terminal to ask for a sudo password here.
+Install them once, then run this again:
+    sudo apt-get install ${missing[*]}
+TEXT
     exit 1
 fi
 
-echo "Installing: ${missing[*]}"
-apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+echo "Installing the missing Debian packages${as_root:+ with sudo}: ${missing[*]}"
+if ! { "${as_root[@]}" apt-get update -qq && "${as_root[@]}" "${install[@]}" "${missing[@]}"; }; then
+    echo "Could not install: ${missing[*]}. Install them (as root), then run this again." >&2
+    exit 1
+fi

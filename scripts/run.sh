@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Tries the client against the bundled forum simulator: installs what is missing, builds both,
-# starts tamsor-forum-sim on its default ports, starts tamsor against it and stops the simulator
-# when the client ends.
+# Tries the client against the bundled forum simulator: installs the Debian packages it needs
+# when some are missing (as root, or through sudo; it says what to install when it cannot),
+# builds both, starts tamsor-forum-sim on its default ports, starts tamsor against it and stops
+# the simulator when the client ends. Needs no root once the packages are there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,10 +18,15 @@ TEXT
     exit 1
 fi
 
-scripts/install-deps.sh
+scripts/install-deps.sh --run
 
 build_dir=${TAMSOR_BUILD_DIR:-build}
-cmake -S . -B "$build_dir" >/dev/null
+# A first build here needs no test libraries; a build folder made before keeps its settings.
+configure=()
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    configure=(-DTAMSOR_BUILD_TESTS=OFF)
+fi
+cmake -S . -B "$build_dir" "${configure[@]}" >/dev/null
 cmake --build "$build_dir" --target tamsor tamsor-forum-sim -j "$(nproc)"
 
 sim_log=$(mktemp -t tamsor-forum-sim.XXXXXX.log)

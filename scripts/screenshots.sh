@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes docs/screenshots/<window>.png from the real windows on a virtual X display: a tour of
 # every window against the forum simulator, and desktop.png of the tamsor program itself started
-# against tamsor-forum-sim, signed in and driven with xdotool like a person would.
+# against tamsor-forum-sim, signed in and driven with xdotool like a person would. The login and
+# operations windows are also taken at twice the pixel density (QT_SCALE_FACTOR=2), as a
+# double-density screen shows them, into docs/screenshots/2x/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,7 +11,7 @@ scripts/install-deps.sh
 
 build_dir=${TAMSOR_BUILD_DIR:-build}
 out=docs/screenshots
-cmake -S . -B "$build_dir" >/dev/null
+cmake -S . -B "$build_dir" -DTAMSOR_BUILD_TESTS=ON >/dev/null
 cmake --build "$build_dir" --target tamsor tamsor-forum-sim tamsor_screenshot_tour -j "$(nproc)"
 mkdir -p "$out"
 
@@ -21,6 +23,11 @@ export QT_QPA_PLATFORM=xcb
 tour="$build_dir/tests/ui/tamsor_screenshot_tour"
 
 "$tour" "$out"
+scratch=$(mktemp -d)
+QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 "$tour" "$scratch" >/dev/null
+mkdir -p "$out/2x"
+cp "$scratch/login.png" "$scratch/operations.png" "$out/2x/"
+rm -rf "$scratch"
 
 # The program as a user starts it, signed in by typing into it. The simulator tells the code of
 # the captcha picture on request, where a person would read it off the picture.

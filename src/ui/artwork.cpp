@@ -3,16 +3,18 @@
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QHash>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace tamsor::ui {
 namespace {
@@ -45,13 +47,9 @@ constexpr auto kUiFamily = "微软雅黑";
 
 // ---- canvas and text -------------------------------------------------------------------------
 
-// Whole-number ratios keep every look exactly its button's size in device-independent pixels.
-int pixel_ratio() {
-    const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
-    return std::max(1, static_cast<int>(std::ceil(ratio)));
-}
-
-QPixmap canvas(QSize size, int ratio = pixel_ratio()) {
+// A transparent pixmap of `size` logical pixels with `ratio` device pixels to each of them, so
+// the picture is drawn for the screen it is shown on rather than scaled up afterwards.
+QPixmap canvas(QSize size, qreal ratio) {
     QPixmap pixmap(size * ratio);
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
@@ -61,8 +59,7 @@ QPixmap canvas(QSize size, int ratio = pixel_ratio()) {
 // A transparent pixmap with a smoothing painter on it; take() ends the painting.
 class Sketch {
 public:
-    explicit Sketch(QSize size, int ratio = pixel_ratio())
-        : pixmap_(canvas(size, ratio)), painter_(&pixmap_) {
+    Sketch(QSize size, qreal ratio) : pixmap_(canvas(size, ratio)), painter_(&pixmap_) {
         painter_.setRenderHint(QPainter::Antialiasing);
         painter_.setRenderHint(QPainter::TextAntialiasing);
         painter_.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -233,8 +230,8 @@ struct Plate {
 
 // A rounded plate with its caption (and glyph) centred; `sunk` nudges the content down by a
 // pixel, which reads as a press.
-QPixmap plate_look(const Plate& plate, const Face& face, bool sunk) {
-    Sketch sketch(plate.size);
+QPixmap plate_look(const Plate& plate, const Face& face, bool sunk, qreal ratio) {
+    Sketch sketch(plate.size, ratio);
     QPainter& painter = sketch.painter();
     draw_plate(painter, QRectF(QPointF(0, 0), plate.size), face.fill, face.edge, plate.radius);
 
@@ -255,20 +252,20 @@ QPixmap plate_look(const Plate& plate, const Face& face, bool sunk) {
     return sketch.take();
 }
 
-ButtonLooks three_looks(const Plate& plate, const FaceSet& faces) {
-    const QPixmap normal = plate_look(plate, faces.normal, false);
-    return {normal, plate_look(plate, faces.hover, false), plate_look(plate, faces.pressed, true),
-            normal};
+ButtonLooks three_looks(const Plate& plate, const FaceSet& faces, qreal ratio) {
+    const QPixmap normal = plate_look(plate, faces.normal, false, ratio);
+    return {normal, plate_look(plate, faces.hover, false, ratio),
+            plate_look(plate, faces.pressed, true, ratio), normal};
 }
 
-ButtonLooks two_looks(const Plate& plate, const FaceSet& faces) {
-    const QPixmap normal = plate_look(plate, faces.normal, false);
-    const QPixmap hover = plate_look(plate, faces.hover, false);
+ButtonLooks two_looks(const Plate& plate, const FaceSet& faces, qreal ratio) {
+    const QPixmap normal = plate_look(plate, faces.normal, false, ratio);
+    const QPixmap hover = plate_look(plate, faces.hover, false, ratio);
     return {normal, hover, hover, normal};
 }
 
-QPixmap cross_look(int side, QRgb back, QRgb ink) {
-    Sketch sketch(QSize(side, side));
+QPixmap cross_look(int side, QRgb back, QRgb ink, qreal ratio) {
+    Sketch sketch(QSize(side, side), ratio);
     QPainter& painter = sketch.painter();
     const qreal inset = side * 0.12;
     draw_plate(painter, QRectF(inset, inset, side - 2 * inset, side - 2 * inset), back, kNone,
@@ -281,16 +278,16 @@ QPixmap cross_look(int side, QRgb back, QRgb ink) {
     return sketch.take();
 }
 
-ButtonLooks cross_looks(int side) {
-    const QPixmap normal = cross_look(side, kNone, kBlack);
-    return {normal, cross_look(side, kCrossHover, kBlack), cross_look(side, kRedSoft, kRed),
-            normal};
+ButtonLooks cross_looks(int side, qreal ratio) {
+    const QPixmap normal = cross_look(side, kNone, kBlack, ratio);
+    return {normal, cross_look(side, kCrossHover, kBlack, ratio),
+            cross_look(side, kRedSoft, kRed, ratio), normal};
 }
 
 // A reserved slot: dashed outline, so it reads as "nothing here yet" rather than as a fault.
-QPixmap placeholder_look(const Face& face, bool sunk) {
+QPixmap placeholder_look(const Face& face, bool sunk, qreal ratio) {
     const QSize size(216, 80);
-    Sketch sketch(size);
+    Sketch sketch(size, ratio);
     QPainter& painter = sketch.painter();
     draw_plate(painter, QRectF(QPointF(0, 0), size), face.fill, face.edge, 8, Qt::DashLine);
     const qreal shift = sunk ? 1 : 0;
@@ -303,15 +300,15 @@ QPixmap placeholder_look(const Face& face, bool sunk) {
     return sketch.take();
 }
 
-ButtonLooks placeholder_looks() {
-    const QPixmap normal = placeholder_look({kSurface, kBorder, kMuted}, false);
-    return {normal, placeholder_look({kAccentSoft, kAccent, kAccentDark}, false),
-            placeholder_look({kAccentHover, kAccentDark, kAccentDark}, true), normal};
+ButtonLooks placeholder_looks(qreal ratio) {
+    const QPixmap normal = placeholder_look({kSurface, kBorder, kMuted}, false, ratio);
+    return {normal, placeholder_look({kAccentSoft, kAccent, kAccentDark}, false, ratio),
+            placeholder_look({kAccentHover, kAccentDark, kAccentDark}, true, ratio), normal};
 }
 
-QPixmap badge_look() {
+QPixmap badge_look(qreal ratio) {
     const QSize size(144, 32);
-    Sketch sketch(size);
+    Sketch sketch(size, ratio);
     QPainter& painter = sketch.painter();
     draw_plate(painter, QRectF(QPointF(0, 0), size), kAccentSoft, kAccentEdge, 16);
     draw_emblem(painter, QRectF(6, 5, 22, 22));
@@ -320,9 +317,9 @@ QPixmap badge_look() {
     return sketch.take();
 }
 
-QPixmap round_look(const Face& face, bool sunk) {
+QPixmap round_look(const Face& face, bool sunk, qreal ratio) {
     const QSize size(72, 56);
-    Sketch sketch(size);
+    Sketch sketch(size, ratio);
     QPainter& painter = sketch.painter();
     const qreal d = 50;
     const QRectF disc((size.width() - d) / 2, (size.height() - d) / 2, d, d);
@@ -332,55 +329,59 @@ QPixmap round_look(const Face& face, bool sunk) {
     return sketch.take();
 }
 
-ButtonLooks round_looks(const FaceSet& faces) {
-    const QPixmap normal = round_look(faces.normal, false);
-    return {normal, round_look(faces.hover, false), round_look(faces.pressed, true), normal};
+ButtonLooks round_looks(const FaceSet& faces, qreal ratio) {
+    const QPixmap normal = round_look(faces.normal, false, ratio);
+    return {normal, round_look(faces.hover, false, ratio), round_look(faces.pressed, true, ratio),
+            normal};
 }
 
-ButtonLooks make_looks(ButtonArt art) {
+ButtonLooks make_looks(ButtonArt art, qreal ratio) {
     switch (art) {
         case ButtonArt::login:
-            return three_looks({QSize(96, 32), QStringLiteral("登陆"), ui_font(16, true)}, kLogin);
+            return three_looks({QSize(96, 32), QStringLiteral("登陆"), ui_font(16, true)}, kLogin,
+                               ratio);
         case ButtonArt::close_cross:
-            return cross_looks(32);
+            return cross_looks(32, ratio);
         case ButtonArt::close_cross_small:
-            return cross_looks(24);
+            return cross_looks(24, ratio);
         case ButtonArt::message_ok:
-            return two_looks({QSize(80, 25), QStringLiteral("确定"), ui_font(14, true)}, kPrimary);
-        case ButtonArt::punch: {
-            QFont font = ui_font(14, true);
-            return two_looks({QSize(184, 24), QStringLiteral("一 键 签 到"), font}, kPrimary);
-        }
+            return two_looks({QSize(80, 25), QStringLiteral("确定"), ui_font(14, true)}, kPrimary,
+                             ratio);
+        case ButtonArt::punch:
+            return two_looks({QSize(184, 24), QStringLiteral("一 键 签 到"), ui_font(14, true)},
+                             kPrimary, ratio);
         case ButtonArt::refresh:
             return three_looks(
-                {QSize(79, 20), QStringLiteral("刷新信息"), ui_font(12), Glyph::refresh, 4}, kSoft);
+                {QSize(79, 20), QStringLiteral("刷新信息"), ui_font(12), Glyph::refresh, 4}, kSoft,
+                ratio);
         case ButtonArt::browse_boards:
             return three_looks(
                 {QSize(107, 29), QStringLiteral("浏览板块"), ui_font(14, true), Glyph::boards},
-                kSoft);
+                kSoft, ratio);
         case ButtonArt::post_operations:
             return three_looks(
-                {QSize(107, 29), QStringLiteral("帖子操作"), ui_font(14, true), Glyph::post},
-                kSoft);
+                {QSize(107, 29), QStringLiteral("帖子操作"), ui_font(14, true), Glyph::post}, kSoft,
+                ratio);
         case ButtonArt::placeholder:
-            return placeholder_looks();
+            return placeholder_looks(ratio);
         case ButtonArt::board_badge: {
-            const QPixmap badge = badge_look();
+            const QPixmap badge = badge_look(ratio);
             return {badge, badge, badge, badge};
         }
         case ButtonArt::fetch_boards:
-            return three_looks({QSize(65, 28), QStringLiteral("获取"), ui_font(14, true)}, kSoft);
+            return three_looks({QSize(65, 28), QStringLiteral("获取"), ui_font(14, true)}, kSoft,
+                               ratio);
         case ButtonArt::fetch_threads: {
             const Plate plate{QSize(54, 21), QStringLiteral("获取"), ui_font(12, true), Glyph::none,
                               4};
-            ButtonLooks looks = three_looks(plate, kSoft);
+            ButtonLooks looks = three_looks(plate, kSoft, ratio);
             looks.disabled =
                 plate_look({plate.size, QStringLiteral("等待"), plate.font, Glyph::none, 4},
-                           kSoft.disabled, false);
+                           kSoft.disabled, false, ratio);
             return looks;
         }
         case ButtonArt::fetch_post:
-            return round_looks(kPrimary);
+            return round_looks(kPrimary, ratio);
     }
     return {};
 }
@@ -409,9 +410,9 @@ void draw_caption(QPainter& painter, const QRect& field, const QString& text, co
               Qt::AlignRight | Qt::AlignVCenter);
 }
 
-QPixmap draw_profile_panel() {
+QPixmap draw_profile_panel(qreal ratio) {
     const QSize size(232, 100);
-    Sketch sketch(size);
+    Sketch sketch(size, ratio);
     QPainter& painter = sketch.painter();
     draw_plate(painter, QRectF(QPointF(0, 0), size), kPaper, kBorder, 6);
 
@@ -447,9 +448,9 @@ QPixmap draw_profile_panel() {
     return sketch.take();
 }
 
-QPixmap draw_operations_panel() {
+QPixmap draw_operations_panel(qreal ratio) {
     const QSize size(232, 144);
-    Sketch sketch(size);
+    Sketch sketch(size, ratio);
     QPainter& painter = sketch.painter();
     draw_plate(painter, QRectF(0, 8, size.width(), size.height() - 8), kPaper, kBorder, 6);
     // The heading sits as a tab on the frame's top edge, clear of the buttons below it.
@@ -461,9 +462,9 @@ QPixmap draw_operations_panel() {
     return sketch.take();
 }
 
-QPixmap draw_credits_picture() {
+QPixmap draw_credits_picture(qreal ratio) {
     const QSize size(232, 130);
-    Sketch sketch(size);
+    Sketch sketch(size, ratio);
     QPainter& painter = sketch.painter();
     draw_plate(painter, QRectF(QPointF(0, 0), size), kPaper, kBorder, 6);
 
@@ -507,9 +508,9 @@ struct FormField {
     QRgb fill;
 };
 
-QPixmap draw_post_form() {
+QPixmap draw_post_form(qreal ratio) {
     const QSize size(376, 368);
-    Sketch sketch(size);
+    Sketch sketch(size, ratio);
     QPainter& painter = sketch.painter();
     draw_plate(painter, QRectF(QPointF(0, 0), size), kSurface, kBorder, 8);
 
@@ -544,12 +545,14 @@ QPixmap draw_post_form() {
     return sketch.take();
 }
 
-// ---- logo ------------------------------------------------------------------------------------
+// ---- logo ----------------------------------------------------------------------------------
 
 // The banner is laid out for the size it is shown at in the login window.
-constexpr QSizeF kLogoShown(373, 86);
+constexpr QSize kLogoShown(373, 86);
 
-void draw_logo(QPainter& painter) {
+QPixmap draw_logo(qreal ratio) {
+    Sketch sketch(kLogoShown, ratio);
+    QPainter& painter = sketch.painter();
     const QRectF area(QPointF(0, 0), kLogoShown);
     QLinearGradient wash(area.topLeft(), area.topRight());
     wash.setColorAt(0, QColor(kPaper));
@@ -586,23 +589,20 @@ void draw_logo(QPainter& painter) {
     draw_text(painter, QRectF(90, 58, 260, 20),
               QStringLiteral("论坛助手 · 登陆 · 签到 · 浏览 · 看帖"), ui_font(12), kMuted,
               Qt::AlignLeft | Qt::AlignVCenter);
-}
-
-QPixmap render_logo(QSize size) {
-    Sketch sketch(size);
-    QPainter& painter = sketch.painter();
-    painter.scale(size.width() / kLogoShown.width(), size.height() / kLogoShown.height());
-    draw_logo(painter);
     return sketch.take();
 }
 
 // ---- cache -----------------------------------------------------------------------------------
 
-enum class Picture { logo, profile, operations, credits, post_form };
+// Pictures are drawn for ratios in quarter steps: finer steps would not look different, and
+// each step drawn is kept.
+int quarters(qreal ratio) {
+    return std::max(4, static_cast<int>(std::lround(ratio * 4)));
+}
 
 struct Cache {
-    std::map<ButtonArt, ButtonLooks> buttons;
-    std::map<Picture, QPixmap> pictures;
+    std::map<std::pair<ButtonArt, int>, ButtonLooks> buttons;
+    std::map<std::pair<Drawing, int>, QPixmap> drawings;
     std::optional<QIcon> icon;
 };
 
@@ -617,14 +617,30 @@ Cache& cache() {
     return *g_cache;
 }
 
-template <typename Draw>
-QPixmap cached_picture(Picture which, Draw draw) {
-    auto& pictures = cache().pictures;
-    auto found = pictures.find(which);
-    if (found == pictures.end()) {
-        found = pictures.emplace(which, draw()).first;
+// The entry for `key`, made by `make` the first time it is asked for.
+template <typename Map, typename Make>
+const typename Map::mapped_type& cached(Map& map, const typename Map::key_type& key, Make make) {
+    auto found = map.find(key);
+    if (found == map.end()) {
+        found = map.emplace(key, make()).first;
     }
     return found->second;
+}
+
+QPixmap draw(Drawing which, qreal ratio) {
+    switch (which) {
+        case Drawing::logo_banner:
+            return draw_logo(ratio);
+        case Drawing::profile_panel:
+            return draw_profile_panel(ratio);
+        case Drawing::operations_panel:
+            return draw_operations_panel(ratio);
+        case Drawing::credits:
+            return draw_credits_picture(ratio);
+        case Drawing::post_form:
+            return draw_post_form(ratio);
+    }
+    return {};
 }
 
 QString find_cjk_family() {
@@ -658,47 +674,38 @@ QString font_family(const QString& wanted) {
     return family;
 }
 
-const ButtonLooks& button_looks(ButtonArt art) {
-    auto& buttons = cache().buttons;
-    auto found = buttons.find(art);
-    if (found == buttons.end()) {
-        found = buttons.emplace(art, make_looks(art)).first;
-    }
-    return found->second;
+qreal device_ratio(const QPainter& painter) {
+    const QTransform to_device = painter.deviceTransform();
+    return std::hypot(to_device.m11(), to_device.m12());
 }
 
-QPixmap logo_banner() {
-    return cached_picture(Picture::logo, [] { return render_logo(QSize(242, 87)); });
+const ButtonLooks& button_looks(ButtonArt art, qreal ratio) {
+    const int steps = quarters(ratio);
+    return cached(cache().buttons, std::pair(art, steps),
+                  [&] { return make_looks(art, steps / 4.0); });
 }
 
-QPixmap logo_banner(QSize shown) {
-    return render_logo(shown);
+QPixmap drawing(Drawing which, qreal ratio) {
+    const int steps = quarters(ratio);
+    return cached(cache().drawings, std::pair(which, steps),
+                  [&] { return draw(which, steps / 4.0); });
 }
 
-QPixmap profile_panel() {
-    return cached_picture(Picture::profile, draw_profile_panel);
-}
-
-QPixmap operations_panel() {
-    return cached_picture(Picture::operations, draw_operations_panel);
-}
-
-QPixmap credits_picture() {
-    return cached_picture(Picture::credits, draw_credits_picture);
-}
-
-QPixmap post_form_background() {
-    return cached_picture(Picture::post_form, draw_post_form);
+QImage icon_image(int side) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw_emblem(painter, QRectF(0, 0, side, side));
+    return image;
 }
 
 QIcon application_icon() {
     auto& icon = cache().icon;
     if (!icon) {
         icon.emplace();
-        for (const int side : {128, 96, 64, 48, 32}) {
-            Sketch sketch(QSize(side, side), 1);
-            draw_emblem(sketch.painter(), QRectF(0, 0, side, side));
-            icon->addPixmap(sketch.take());
+        for (const int side : icon_sides) {
+            icon->addPixmap(QPixmap::fromImage(icon_image(side)));
         }
     }
     return *icon;

@@ -1,13 +1,23 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
 
-// Every picture the windows show is drawn here by the program itself, once, on the window
-// thread (QPixmap), and cached.
+#include <array>
+
+class QPainter;
+
+// Every picture the windows show is drawn here by the program itself, on the window thread
+// (QPixmap), once for each pixel density it is shown at, and cached. A picture drawn for two
+// device pixels per logical pixel keeps its logical size and is as sharp as the text beside it.
 namespace tamsor::ui {
+
+// How many device pixels the painter puts in one logical pixel: 2 on a double-density screen,
+// or when a window is rendered into a pixmap of ratio 2.
+qreal device_ratio(const QPainter& painter);
 
 // The four looks of a picture button, each of the button's own size. A look that a button does
 // not have is a copy of an earlier one.
@@ -34,26 +44,28 @@ enum class ButtonArt {
     fetch_threads,      // 54 x 21, "获取"; disabled look: greyed "等待"
     fetch_post,         // 72 x 56, circular button reading "获取"
 };
-const ButtonLooks& button_looks(ButtonArt art);
+// The looks drawn for `ratio` device pixels per logical pixel (at least 1, in quarter steps).
+const ButtonLooks& button_looks(ButtonArt art, qreal ratio);
 
 // Decorations and panels. Each panel leaves plain room where the windows lay their controls over
 // it, with its fixed captions just left of those controls.
 
-// 242 x 87, laid out so that stretched into the login window's 373 x 86 box it shows in true
-// proportions. The overload draws the same banner directly at the size it is shown at, which is
-// sharper than stretching.
-QPixmap logo_banner();
-QPixmap logo_banner(QSize shown);
-// 232 x 100: 账户信息:, Quenda ID :, 等级 :, D B : and the unit 刀.
-QPixmap profile_panel();
-// 232 x 144: a framed panel headed 操作功能.
-QPixmap operations_panel();
-// 232 x 130.
-QPixmap credits_picture();
-// 376 x 368: 输入帖子ID：, 合成地址：, 帖子内容：, 帖子标题：, 所属板块： with boxes behind the
-// post viewer's fields and thumbnails.
-QPixmap post_form_background();
-// 128, 96, 64, 48 and 32 pixel images.
+enum class Drawing {
+    logo_banner,       // 373 x 86, the login window's banner
+    profile_panel,     // 232 x 100: 账户信息:, Quenda ID :, 等级 :, D B : and the unit 刀
+    operations_panel,  // 232 x 144: a framed panel headed 操作功能
+    credits,           // 232 x 130
+    post_form,  // 376 x 368: 输入帖子ID：, 合成地址：, 帖子内容：, 帖子标题：, 所属板块：
+                // with boxes behind the post viewer's fields and thumbnails
+};
+// The drawing for `ratio` device pixels per logical pixel (at least 1, in quarter steps).
+QPixmap drawing(Drawing which, qreal ratio);
+
+// The program's icon: a square image of the given side, and the icon with every side of
+// icon_sides, which the window system picks from for its size and pixel density. The build draws
+// the installed icon files from the same code.
+inline constexpr std::array<int, 9> icon_sides{16, 22, 24, 32, 48, 64, 96, 128, 256};
+QImage icon_image(int side);
 QIcon application_icon();
 
 // A font family that shows Chinese text: the named family when installed, else an installed CJK

@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
+#include "ui/drawn_picture.h"
 #include "ui/picture_box.h"
 #include "ui/picture_button.h"
 
@@ -25,9 +26,8 @@ LoginWindow::LoginWindow(app::Program& program)
     setWindowIcon(application_icon());
 
     auto* frame = new OutlineFrame(this, QStringLiteral("外形框1"), {0, 0, 411, 239}, 2, Qt::black);
-    auto* logo = new PictureBox(frame, QStringLiteral("图片框1"), {3, 9, 373, 86},
-                                PictureBox::Fit::stretch, QStringLiteral("Tamsor"));
-    logo->set_picture(logo_banner());
+    new DrawnPicture(frame, QStringLiteral("图片框1"), {3, 9, 373, 86}, Drawing::logo_banner,
+                     QStringLiteral("Tamsor"));
     make_label(frame, QStringLiteral("标签3"), {33, 96, 344, 24},
                QStringLiteral("Tamsor登陆操作工具") + credit_line);
     make_label(frame, QStringLiteral("标签1"), {13, 121, 57, 24}, QStringLiteral("账户名:"));

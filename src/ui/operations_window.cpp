@@ -6,7 +6,7 @@
 #include "app/program.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
-#include "ui/picture_box.h"
+#include "ui/drawn_picture.h"
 #include "ui/picture_button.h"
 
 namespace tamsor::ui {
@@ -57,9 +57,8 @@ OperationsWindow::OperationsWindow(app::Program& program)
     auto* punch = new PictureButton(frame, QStringLiteral("图形按钮1"), {32, 40, 184, 24},
                                     ButtonArt::punch, QStringLiteral("一键签到"));
 
-    auto* profile = new PictureBox(frame, QStringLiteral("图片框1"), {8, 72, 232, 100},
-                                   PictureBox::Fit::top_left, QStringLiteral("账户信息"));
-    profile->set_picture(profile_panel());
+    auto* profile = new DrawnPicture(frame, QStringLiteral("图片框1"), {8, 72, 232, 100},
+                                     Drawing::profile_panel, QStringLiteral("账户信息"));
     const QString fetching = QStringLiteral("获取中");
     quenda_id_ = make_label(profile, QStringLiteral("QuendaID"), {67, 19, 110, 16}, fetching,
                             {window_font(yahei, 12), red});
@@ -70,9 +69,8 @@ OperationsWindow::OperationsWindow(app::Program& program)
     auto* refresh = new PictureButton(profile, QStringLiteral("图形按钮2"), {21, 74, 79, 20},
                                       ButtonArt::refresh, QStringLiteral("刷新信息"));
 
-    auto* panel = new PictureBox(frame, QStringLiteral("图片框2"), {8, 176, 232, 144},
-                                 PictureBox::Fit::top_left, QStringLiteral("操作功能"));
-    panel->set_picture(operations_panel());
+    auto* panel = new DrawnPicture(frame, QStringLiteral("图片框2"), {8, 176, 232, 144},
+                                   Drawing::operations_panel, QStringLiteral("操作功能"));
     auto* boards = new PictureButton(panel, QStringLiteral("图形按钮4"), {7, 19, 107, 29},
                                      ButtonArt::browse_boards, QStringLiteral("浏览板块"));
     auto* posts = new PictureButton(panel, QStringLiteral("图形按钮5"), {119, 19, 107, 29},
@@ -82,9 +80,8 @@ OperationsWindow::OperationsWindow(app::Program& program)
     make_label(frame, QStringLiteral("透明标签1"), {160, 128, 72, 16},
                QStringLiteral("广告佳位..."), {window_font(yahei, 16), pink_violet});
 
-    auto* credits = new PictureBox(frame, QStringLiteral("图片框3"), {8, 327, 232, 130},
-                                   PictureBox::Fit::top_left, QStringLiteral("Tamsor"));
-    credits->set_picture(credits_picture());
+    new DrawnPicture(frame, QStringLiteral("图片框3"), {8, 327, 232, 130}, Drawing::credits,
+                     QStringLiteral("Tamsor"));
     new SplitterBar(frame, QStringLiteral("VCL分割条2"), {0, 464, 245, 4});
     always_on_top_ =
         make_check_box(frame, QStringLiteral("选择框1"), {8, 472, 88, 24},

@@ -7,7 +7,7 @@ namespace tamsor::ui {
 
 PictureButton::PictureButton(QWidget* parent, const QString& name, const QRect& place,
                              ButtonArt art, const QString& accessible_name)
-    : QAbstractButton(parent), looks_(button_looks(art)) {
+    : QAbstractButton(parent), art_(art) {
     setObjectName(name);
     setAccessibleName(accessible_name);
     setText(accessible_name);  // read by assistive technology; the pictures carry the caption
@@ -17,23 +17,25 @@ PictureButton::PictureButton(QWidget* parent, const QString& name, const QRect& 
     setAttribute(Qt::WA_Hover);
 }
 
-const QPixmap& PictureButton::current_look() const {
+const QPixmap& PictureButton::current_look(const ButtonLooks& looks) const {
     if (!isEnabled()) {
-        return looks_.disabled;
+        return looks.disabled;
     }
     if (isDown()) {
-        return looks_.pressed;
+        return looks.pressed;
     }
     if (hovered_) {
-        return looks_.hover;
+        return looks.hover;
     }
-    return looks_.normal;
+    return looks.normal;
 }
 
 void PictureButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QPixmap& look = current_look();
+    const QPixmap& look = current_look(button_looks(art_, device_ratio(painter)));
     if (!look.isNull()) {
+        // Looks come in quarter steps of density; a ratio between them is scaled smoothly.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawPixmap(rect(), look);
     }
 }

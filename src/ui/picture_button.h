@@ -6,7 +6,8 @@
 
 namespace tamsor::ui {
 
-// A button drawn entirely from its pictures: normal, under the mouse, pressed and disabled.
+// A button drawn entirely from its pictures: normal, under the mouse, pressed and disabled, each
+// drawn for the pixel density it is painted at.
 // clicked() fires on a release over the button after a press on it; released_over() fires on
 // any release of the left button that happens over the button.
 class PictureButton : public QAbstractButton {
@@ -28,9 +29,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    const QPixmap& current_look() const;
+    const QPixmap& current_look(const ButtonLooks& looks) const;
 
-    const ButtonLooks& looks_;
+    ButtonArt art_;
     bool hovered_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include "app/program.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
+#include "ui/drawn_picture.h"
 #include "ui/picture_box.h"
 #include "ui/picture_button.h"
 
@@ -34,9 +35,8 @@ PostViewerWindow::PostViewerWindow(app::Program& program)
     auto* close = new PictureButton(this, QStringLiteral("图形按钮2"), {356, 4, 32, 32},
                                     ButtonArt::close_cross, QStringLiteral("关闭"));
 
-    auto* form = new PictureBox(frame, QStringLiteral("图片框1"), {8, 40, 376, 368},
-                                PictureBox::Fit::top_left, QStringLiteral("看帖"));
-    form->set_picture(post_form_background());
+    auto* form = new DrawnPicture(frame, QStringLiteral("图片框1"), {8, 40, 376, 368},
+                                  Drawing::post_form, QStringLiteral("看帖"));
     post_id_ = make_line_edit(form, QStringLiteral("编辑框2"), {97, 23, 132, 20},
                               QStringLiteral("输入帖子ID"), EditBorder::none, {small, {}});
     address_ = make_line_edit(form, QStringLiteral("编辑框3"), {98, 58, 133, 18},

@@ -8,6 +8,8 @@
 
 using tamsor::ui::button_looks;
 using tamsor::ui::ButtonArt;
+using tamsor::ui::Drawing;
+using tamsor::ui::drawing;
 
 Q_DECLARE_METATYPE(ButtonArt)
 
@@ -81,8 +83,8 @@ private slots:
     void waiting_look_is_grey();
     void panels_leave_room_for_their_controls_data();
     void panels_leave_room_for_their_controls();
-    void logo_banner_sizes();
-    void icon_has_five_square_sizes();
+    void logo_banner_size();
+    void icon_has_every_square_size();
     void font_fallback_draws_chinese();
     void pictures_are_drawn_once();
 };
@@ -124,7 +126,7 @@ void ArtworkTest::button_looks_match_their_buttons() {
     QFETCH(bool, hover_differs);
     QFETCH(bool, pressed_differs_from_hover);
     QFETCH(bool, disabled_differs);
-    const auto& looks = button_looks(art);
+    const auto& looks = button_looks(art, 1);
     for (const QPixmap* look : {&looks.normal, &looks.hover, &looks.pressed, &looks.disabled}) {
         QVERIFY(!look->isNull());
         QCOMPARE(look->deviceIndependentSize().toSize(), size);
@@ -140,7 +142,7 @@ void ArtworkTest::button_looks_match_their_buttons() {
 
 void ArtworkTest::cross_is_black_and_turns_red_when_pressed() {
     for (const ButtonArt art : {ButtonArt::close_cross, ButtonArt::close_cross_small}) {
-        const auto& looks = button_looks(art);
+        const auto& looks = button_looks(art, 1);
         QVERIFY(count_pixels(looks.normal, dark) > 10);
         QCOMPARE(count_pixels(looks.normal, red), 0);
         QCOMPARE(count_pixels(looks.hover, red), 0);
@@ -150,7 +152,7 @@ void ArtworkTest::cross_is_black_and_turns_red_when_pressed() {
 }
 
 void ArtworkTest::login_caption_is_black_and_green_under_the_mouse() {
-    const auto& looks = button_looks(ButtonArt::login);
+    const auto& looks = button_looks(ButtonArt::login, 1);
     QVERIFY(count_pixels(looks.normal, [](const QColor& c) { return c.lightness() < 30; }) > 20);
     QCOMPARE(count_pixels(looks.normal, green), 0);
     QVERIFY(count_pixels(looks.hover, green) > 20);
@@ -158,7 +160,7 @@ void ArtworkTest::login_caption_is_black_and_green_under_the_mouse() {
 }
 
 void ArtworkTest::waiting_look_is_grey() {
-    const auto& looks = button_looks(ButtonArt::fetch_threads);
+    const auto& looks = button_looks(ButtonArt::fetch_threads, 1);
     QVERIFY(count_pixels(looks.normal, coloured) > 0);
     QCOMPARE(count_pixels(looks.disabled, coloured), 0);
 }
@@ -168,14 +170,14 @@ void ArtworkTest::panels_leave_room_for_their_controls_data() {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QList<QRect>>("captioned");  // each with its caption just to its left
     QTest::addColumn<QList<QRect>>("uncaptioned");
-    QTest::newRow("profile") << tamsor::ui::profile_panel() << QSize(232, 100)
+    QTest::newRow("profile") << drawing(Drawing::profile_panel, 1) << QSize(232, 100)
                              << QList<QRect>{{67, 19, 110, 16}, {66, 37, 88, 16}, {66, 57, 62, 16}}
                              << QList<QRect>{{21, 74, 79, 20}, {152, 56, 72, 16}};
-    QTest::newRow("operations") << tamsor::ui::operations_panel() << QSize(232, 144)
+    QTest::newRow("operations") << drawing(Drawing::operations_panel, 1) << QSize(232, 144)
                                 << QList<QRect>{}
                                 << QList<QRect>{
                                        {7, 19, 107, 29}, {119, 19, 107, 29}, {8, 56, 216, 80}};
-    QTest::newRow("post form") << tamsor::ui::post_form_background() << QSize(376, 368)
+    QTest::newRow("post form") << drawing(Drawing::post_form, 1) << QSize(376, 368)
                                << QList<QRect>{{97, 23, 132, 20},
                                                {98, 58, 133, 18},
                                                {96, 95, 192, 96},
@@ -183,7 +185,7 @@ void ArtworkTest::panels_leave_room_for_their_controls_data() {
                                                {98, 258, 128, 24}}
                                << QList<QRect>{
                                       {16, 304, 80, 48}, {104, 304, 80, 48}, {295, 138, 72, 56}};
-    QTest::newRow("credits") << tamsor::ui::credits_picture() << QSize(232, 130) << QList<QRect>{}
+    QTest::newRow("credits") << drawing(Drawing::credits, 1) << QSize(232, 130) << QList<QRect>{}
                              << QList<QRect>{};
 }
 
@@ -206,19 +208,22 @@ void ArtworkTest::panels_leave_room_for_their_controls() {
     }
 }
 
-void ArtworkTest::logo_banner_sizes() {
-    QCOMPARE(tamsor::ui::logo_banner().deviceIndependentSize().toSize(), QSize(242, 87));
-    QCOMPARE(tamsor::ui::logo_banner(QSize(373, 86)).deviceIndependentSize().toSize(),
-             QSize(373, 86));
-    QVERIFY(count_pixels(tamsor::ui::logo_banner(), dark) > 100);  // the wordmark is there
+void ArtworkTest::logo_banner_size() {
+    const QPixmap banner = drawing(Drawing::logo_banner, 1);
+    QCOMPARE(banner.deviceIndependentSize().toSize(), QSize(373, 86));
+    QVERIFY(count_pixels(banner, dark) > 100);  // the wordmark is there
 }
 
-void ArtworkTest::icon_has_five_square_sizes() {
+void ArtworkTest::icon_has_every_square_size() {
     const QIcon icon = tamsor::ui::application_icon();
     QList<QSize> sizes = icon.availableSizes();
     std::sort(sizes.begin(), sizes.end(),
               [](const QSize& a, const QSize& b) { return a.width() < b.width(); });
-    QCOMPARE(sizes, (QList<QSize>{{32, 32}, {48, 48}, {64, 64}, {96, 96}, {128, 128}}));
+    QList<QSize> expected;
+    for (const int side : tamsor::ui::icon_sides) {
+        expected.append(QSize(side, side));
+    }
+    QCOMPARE(sizes, expected);
     for (const QSize& size : sizes) {
         const QImage image = image_of(icon.pixmap(size));
         QCOMPARE(image.size(), size);
@@ -246,10 +251,10 @@ void ArtworkTest::font_fallback_draws_chinese() {
 }
 
 void ArtworkTest::pictures_are_drawn_once() {
-    QCOMPARE(&button_looks(ButtonArt::login), &button_looks(ButtonArt::login));
-    QCOMPARE(tamsor::ui::logo_banner().cacheKey(), tamsor::ui::logo_banner().cacheKey());
-    QCOMPARE(tamsor::ui::post_form_background().cacheKey(),
-             tamsor::ui::post_form_background().cacheKey());
+    QCOMPARE(&button_looks(ButtonArt::login, 1), &button_looks(ButtonArt::login, 1));
+    QCOMPARE(drawing(Drawing::logo_banner, 2).cacheKey(),
+             drawing(Drawing::logo_banner, 2).cacheKey());
+    QCOMPARE(drawing(Drawing::post_form, 1).cacheKey(), drawing(Drawing::post_form, 1).cacheKey());
 }
 
 QTEST_MAIN(ArtworkTest)

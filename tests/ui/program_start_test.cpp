@@ -1,4 +1,5 @@
-// Starts the real client program against a simulator and watches it ask for the captcha.
+// Starts the real client program: against a simulator, where it asks for the captcha, and with
+// a command line, which it answers without a display.
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -36,6 +37,41 @@ TEST(ProgramStart, TheClientFetchesTheCaptchaOnStart) {
 
     client.kill();
     client.waitForFinished(10000);
+}
+
+// --version and --help are answered before the toolkit starts, so they need no display; any other
+// argument, the toolkit's own options included, is refused with the usage.
+TEST(ProgramStart, TheCommandLineIsAnsweredWithoutADisplay) {
+    QProcessEnvironment no_display = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        no_display.remove(variable);
+    }
+    const struct {
+        QStringList arguments;
+        int exit_code;
+        QString output;  // what stdout starts with
+        QString errors;  // what stderr contains
+    } runs[] = {
+        {{"--version"}, 0, "tamsor " TAMSOR_VERSION "\n", ""},
+        {{"--help"}, 0, "Usage: tamsor [--help | --version]", ""},
+        {{"--verbose"}, 2, "", "unknown argument '--verbose'"},
+        {{"-platform", "offscreen"}, 2, "", "Usage: tamsor"},
+    };
+    for (const auto& run : runs) {
+        QProcess client;
+        client.setProcessEnvironment(no_display);
+        client.start(TAMSOR_TEST_CLIENT, run.arguments);
+        ASSERT_TRUE(client.waitForFinished(10000));
+        const QString output = QString::fromUtf8(client.readAllStandardOutput());
+        const QString errors = QString::fromUtf8(client.readAllStandardError());
+        const std::string what = run.arguments.join(' ').toStdString();
+        EXPECT_EQ(client.exitStatus(), QProcess::NormalExit) << what;
+        EXPECT_EQ(client.exitCode(), run.exit_code) << what << ": " << errors.toStdString();
+        EXPECT_TRUE(run.output.isEmpty() ? output.isEmpty() : output.startsWith(run.output))
+            << what << ": " << output.toStdString();
+        EXPECT_TRUE(run.errors.isEmpty() ? errors.isEmpty() : errors.contains(run.errors))
+            << what << ": " << errors.toStdString();
+    }
 }
 
 }  // namespace

@@ -9,6 +9,12 @@
 #include <QTimer>
 
 #include "http/http_request.h"
+#include "ui/board_browser_window.h"
+#include "ui/image_viewer_window.h"
+#include "ui/login_window.h"
+#include "ui/message_window.h"
+#include "ui/operations_window.h"
+#include "ui/post_viewer_window.h"
 
 namespace tamsor::test {
 
@@ -41,6 +47,17 @@ void ClientTest::TearDown() {
     }
     program_.reset();
     sim_.stop();
+}
+
+std::vector<std::unique_ptr<ui::BorderlessWindow>> ClientTest::every_window() const {
+    std::vector<std::unique_ptr<ui::BorderlessWindow>> windows;
+    windows.emplace_back(new ui::LoginWindow(*program_));
+    windows.emplace_back(new ui::MessageWindow(*program_));
+    windows.emplace_back(new ui::OperationsWindow(*program_));
+    windows.emplace_back(new ui::BoardBrowserWindow(*program_));
+    windows.emplace_back(new ui::PostViewerWindow(*program_));
+    windows.emplace_back(new ui::ImageViewerWindow(*program_));
+    return windows;
 }
 
 QString ClientTest::label_text(app::WindowKind kind, const char* name) const {

@@ -35,6 +35,8 @@ protected:
         return w == nullptr ? nullptr : w->findChild<T*>(QString::fromUtf8(name));
     }
     QString label_text(app::WindowKind kind, const char* name) const;
+    // The six windows, made but not opened: no created event has run and nothing was fetched.
+    std::vector<std::unique_ptr<ui::BorderlessWindow>> every_window() const;
     // Open and shown: its created event (which may fetch) has finished.
     bool shown(app::WindowKind kind) const {
         ui::BorderlessWindow* w = program_->window(kind);

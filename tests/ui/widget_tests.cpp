@@ -28,20 +28,7 @@ namespace {
 
 using app::WindowKind;
 
-class Windows : public ClientTest {
-protected:
-    // One of each window, the login window first, as built before its created event.
-    std::vector<std::unique_ptr<ui::BorderlessWindow>> every_window() {
-        std::vector<std::unique_ptr<ui::BorderlessWindow>> windows;
-        windows.emplace_back(new ui::LoginWindow(*program_));
-        windows.emplace_back(new ui::MessageWindow(*program_));
-        windows.emplace_back(new ui::OperationsWindow(*program_));
-        windows.emplace_back(new ui::BoardBrowserWindow(*program_));
-        windows.emplace_back(new ui::PostViewerWindow(*program_));
-        windows.emplace_back(new ui::ImageViewerWindow(*program_));
-        return windows;
-    }
-};
+class Windows : public ClientTest {};
 
 TEST_F(Windows, EveryControlHasANameForAssistiveTechnology) {
     int checked = 0;
