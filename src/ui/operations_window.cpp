@@ -144,6 +144,8 @@ void OperationsWindow::refresh_profile(std::optional<std::string> balance_before
 
 void OperationsWindow::set_status(std::string_view status) {
     set_caption(status_, qtext(status));
+    // The punch confirmation runs past the label's width; the whole text shows on hover.
+    status_->setToolTip(qtext(status));
 }
 
 void OperationsWindow::store_field(ProfileField field, std::string_view value) {
