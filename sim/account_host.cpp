@@ -15,25 +15,6 @@ struct LoginForm {
     std::string code;
 };
 
-bool is_unreserved(unsigned char c) {
-    return std::isalnum(c) != 0 || c == '-' || c == '.';
-}
-
-std::string percent_encode(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (is_unreserved(c)) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
-}
-
 // Decodes "%XX" escapes; nothing when an escape is cut short or not hex.
 std::optional<std::string> percent_decode(std::string_view text) {
     std::string out;
@@ -133,7 +114,8 @@ ServerResponse login(SimState& state, const ServerRequest& request) {
             continue;
         }
         std::string token = state.token(32);
-        state.sessions[token] = ForumSession{i, state.token(8), state.token(10)};
+        state.sessions[token] =
+            ForumSession{i, state.token(8), state.token(10), std::chrono::steady_clock::now()};
         ServerResponse response =
             gbk_page(login_answer_page(LoginOutcome::signed_in, state.forum_host));
         response.headers.emplace_back("Set-Cookie",

@@ -28,29 +28,77 @@ std::string today() {
     return text;
 }
 
-// Caller holds state.mutex.
-ForumSession* signed_in_session(SimState& state, const ServerRequest& request) {
-    auto found = state.sessions.find(request.cookie(kAuthCookie));
-    return found == state.sessions.end() ? nullptr : &found->second;
+// Who a request comes from, told by its sign-in cookie.
+struct Visitor {
+    ForumSession* session = nullptr;  // signed in
+    bool session_over = false;        // the cookie names a session that has ended
+};
+
+// Caller holds state.mutex. A session found past its time ends here.
+Visitor visitor_of(SimState& state, const ServerRequest& request) {
+    const std::string cookie = request.cookie(kAuthCookie);
+    if (cookie.empty()) {
+        return {};
+    }
+    auto found = state.sessions.find(cookie);
+    if (found != state.sessions.end()) {
+        const bool run_out =
+            state.session_ttl.count() > 0 &&
+            std::chrono::steady_clock::now() - found->second.signed_in_at >= state.session_ttl;
+        if (!run_out) {
+            return {&found->second, false};
+        }
+        state.sessions.erase(found);
+        state.ended_sessions.insert(cookie);
+    }
+    return {nullptr, state.ended_sessions.count(cookie) != 0};
+}
+
+// The account host's sign-in page, with the forum address to return to afterwards.
+std::string sign_in_url(const SimState& state, std::string_view back_target) {
+    return "http://" + state.account_host + "/index.php?forward=" +
+           percent_encode("http://" + state.forum_host + std::string(back_target));
+}
+
+// Caller holds state.mutex. Where a page needs a session the visitor has not got, the forum
+// sends them to sign in, and back here afterwards.
+ServerResponse sign_in_redirect(const SimState& state, const ServerRequest& request) {
+    ServerResponse response =
+        gbk_page(notice_page("请先登录", "您还没有登录或登录已失效，正在转向登录页面……"), 302);
+    response.headers.emplace_back("Location", sign_in_url(state, request.target));
+    return response;
+}
+
+// Caller does not hold state.mutex. Boards and posts are open to guests, but a reader whose
+// session ran out is asked to sign in again.
+std::optional<ServerResponse> redirect_if_session_over(SimState& state,
+                                                       const ServerRequest& request) {
+    std::lock_guard lock(state.mutex);
+    if (visitor_of(state, request).session_over) {
+        return sign_in_redirect(state, request);
+    }
+    return std::nullopt;
 }
 
 ServerResponse home(SimState& state, const ServerRequest& request) {
     std::lock_guard lock(state.mutex);
     std::optional<SignedInView> view;
-    if (ForumSession* session = signed_in_session(state, request)) {
+    if (ForumSession* session = visitor_of(state, request).session) {
         const Account& account = state.accounts[session->account];
         view = SignedInView{account.name,    session->verify_hash, session->punch_verify,
                             account.balance, account.id,           account.level};
     }
-    return gbk_page(home_page(view));
+    return gbk_page(home_page(view, sign_in_url(state, "/")));
 }
 
 ServerResponse punch(SimState& state, const ServerRequest& request) {
     std::lock_guard lock(state.mutex);
-    ForumSession* session = signed_in_session(state, request);
+    ForumSession* session = visitor_of(state, request).session;
+    if (session == nullptr) {
+        return sign_in_redirect(state, request);
+    }
     auto nowtime = query_value(request.query, "nowtime").value_or("");
-    bool valid = session != nullptr && request.body == "step=2" &&
-                 query_value(request.query, "action") == "punch" &&
+    bool valid = request.body == "step=2" && query_value(request.query, "action") == "punch" &&
                  query_value(request.query, "ajax") == "1" &&
                  query_value(request.query, "punchverify") == session->punch_verify &&
                  query_value(request.query, "verify") == session->verify_hash &&
@@ -75,7 +123,10 @@ ServerResponse punch(SimState& state, const ServerRequest& request) {
         punch_answer("完成 每日打卡，获得 " + std::to_string(kPunchReward) + " 刀", true));
 }
 
-ServerResponse board(SimState&, const ServerRequest& request) {
+ServerResponse board(SimState& state, const ServerRequest& request) {
+    if (auto redirect = redirect_if_session_over(state, request)) {
+        return std::move(*redirect);
+    }
     auto fid = query_value(request.query, "fid").value_or("");
     const Board* found = all_digits(fid) && fid.size() < 6 ? find_board(std::stoi(fid)) : nullptr;
     if (found == nullptr) {
@@ -98,6 +149,9 @@ std::string long_line_body(std::string_view forum_host) {
 }
 
 ServerResponse post(SimState& state, const ServerRequest& request) {
+    if (auto redirect = redirect_if_session_over(state, request)) {
+        return std::move(*redirect);
+    }
     // "/r<tid>/"
     std::string_view path = request.path;
     std::string_view digits = path.substr(2, path.size() - 3);

@@ -16,6 +16,10 @@ ServerResponse handle_forum_request(SimState& state, const ServerRequest& reques
 // A page answer: the UTF-8 page encoded to GBK, labelled as GBK HTML.
 ServerResponse gbk_page(std::string_view utf8_page, int status = 200);
 
+// Every byte but letters, digits, "-" and "." as "%XX" (upper-case hex), the way the client
+// encodes a form value.
+std::string percent_encode(std::string_view bytes);
+
 // The value of `key` in a query text ("a=1&b=2"), taken as it stands; nothing when absent.
 std::optional<std::string> query_value(std::string_view query, std::string_view key);
 

@@ -18,7 +18,9 @@ namespace {
 void usage() {
     std::cerr
         << "usage: tamsor-forum-sim [--account-port N] [--forum-port N] [--log] [--fault NAME]\n"
-           "                        [--captcha-queries]\n"
+           "                        [--session-ttl SECONDS] [--captcha-queries]\n"
+           "--session-ttl ends each session that many seconds after its sign-in, so that the\n"
+           "forum asks the client to sign in again\n"
            "--captcha-queries answers each line read on standard input with the code of the\n"
            "newest captcha picture (a test aid for clients run in processes of their own)\n"
            "fault names:";
@@ -35,6 +37,17 @@ bool parse_port(const char* text, int& port) {
         return false;
     }
     port = static_cast<int>(value);
+    return true;
+}
+
+// A session time in whole seconds, 1 to a year.
+bool parse_seconds(const char* text, long& seconds) {
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > 366L * 24 * 3600) {
+        return false;
+    }
+    seconds = value;
     return true;
 }
 
@@ -72,6 +85,7 @@ int main(int argc, char** argv) {
     int forum_port = TAMSOR_SIM_FORUM_PORT;
     bool log = false;
     bool captcha_queries = false;
+    long session_ttl = 0;
     auto fault = tamsor::sim::Fault::none;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -82,6 +96,8 @@ int main(int argc, char** argv) {
             ++i;
         } else if (arg == "--fault" && has_value && tamsor::sim::fault_from_name(argv[i + 1])) {
             fault = *tamsor::sim::fault_from_name(argv[++i]);
+        } else if (arg == "--session-ttl" && has_value && parse_seconds(argv[i + 1], session_ttl)) {
+            ++i;
         } else if (arg == "--log") {
             log = true;
         } else if (arg == "--captcha-queries") {
@@ -104,6 +120,7 @@ int main(int argc, char** argv) {
         simulator.set_request_observer(print_request);
     }
     simulator.set_fault(fault);
+    simulator.set_session_ttl(std::chrono::seconds(session_ttl));
     if (!simulator.start(account_port, forum_port)) {
         std::cerr << "tamsor-forum-sim: cannot listen on 127.0.0.1 ports " << account_port
                   << " and " << forum_port << '\n';
@@ -117,6 +134,9 @@ int main(int argc, char** argv) {
     }
     if (fault != tamsor::sim::Fault::none) {
         std::cout << "fault mode: " << tamsor::sim::fault_name(fault) << '\n';
+    }
+    if (session_ttl > 0) {
+        std::cout << "sessions end " << session_ttl << " s after sign-in" << '\n';
     }
     std::cout << "Ctrl+C stops it." << std::endl;
     if (captcha_queries) {

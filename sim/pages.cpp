@@ -92,11 +92,15 @@ std::string account_box(const SignedInView& account) {
                  {"{level}", account.level}});
 }
 
-constexpr std::string_view kGuestBox = R"(<div id="userbox" class="box">
+std::string guest_box(std::string_view sign_in_url) {
+    return fill(R"(<div id="userbox" class="box">
 <h3>游客您好！</h3>
 <p>登录后可以查看个人资料、每日打卡和发表帖子。</p>
+<p><a href="{sign_in}">登录</a> | <a href="{sign_in}&amp;action=register">注册</a></p>
 </div>
-)";
+)",
+                {{"{sign_in}", std::string(sign_in_url)}});
+}
 
 std::string directory() {
     std::string out;
@@ -184,7 +188,7 @@ std::string post_body_end() {
            "</td>\r\n" + std::string(12, ' ') + "</tr>\r\n" + std::string(12, ' ') + "<tr>";
 }
 
-std::string home_page(const std::optional<SignedInView>& account) {
+std::string home_page(const std::optional<SignedInView>& account, std::string_view sign_in_url) {
     std::string script = "<script type=\"text/javascript\">\nvar imgpath = 'images';\n";
     if (account) {
         script += "var verifyhash = '" + account->verify_hash + "';var winduid = '" +
@@ -194,7 +198,7 @@ std::string home_page(const std::optional<SignedInView>& account) {
     script += "</script>\n</head>\n";
     return crlf(head("Tamsor论坛 - 游戏玩家的家园", "Tamsor论坛,网络游戏,手机游戏,单机游戏") +
                 script + std::string(kTopBar) +
-                (account ? account_box(*account) : std::string(kGuestBox)) +
+                (account ? account_box(*account) : guest_box(sign_in_url)) +
                 "<div id=\"notice\">公告：欢迎来到 Tamsor 论坛，每日打卡可得 10 刀。</div>\n" +
                 directory() + std::string(kFooter));
 }

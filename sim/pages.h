@@ -19,8 +19,10 @@ struct SignedInView {
     std::string level;
 };
 
-// The forum's start page: the board directory, and the account box when signed in.
-std::string home_page(const std::optional<SignedInView>& account);
+// The forum's start page: the board directory, and the account box when signed in; a guest gets
+// a greeting with a link to `sign_in_url` instead.
+std::string home_page(const std::optional<SignedInView>& account,
+                      std::string_view sign_in_url = "");
 
 enum class LoginOutcome { signed_in, wrong_captcha, wrong_password, bad_form };
 std::string login_answer_page(LoginOutcome outcome, std::string_view forum_host);

@@ -1,3 +1,4 @@
+#include <cctype>
 #include <vector>
 
 #include "hosts.h"
@@ -12,6 +13,21 @@ ServerResponse gbk_page(std::string_view utf8_page, int status) {
     response.headers = {{"Content-Type", "text/html; charset=gbk"}, {"Cache-Control", "no-cache"}};
     response.body = utf8_to_gbk(utf8_page);
     return response;
+}
+
+std::string percent_encode(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (std::isalnum(c) != 0 || c == '-' || c == '.') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
 }
 
 std::optional<std::string> query_value(std::string_view query, std::string_view key) {

@@ -204,6 +204,19 @@ void Simulator::set_punch_cooldown(std::chrono::milliseconds cooldown) {
     impl_->state.punch_cooldown = cooldown;
 }
 
+void Simulator::set_session_ttl(std::chrono::milliseconds ttl) {
+    std::lock_guard lock(impl_->state.mutex);
+    impl_->state.session_ttl = ttl;
+}
+
+void Simulator::end_sessions() {
+    std::lock_guard lock(impl_->state.mutex);
+    for (const auto& [cookie, session] : impl_->state.sessions) {
+        impl_->state.ended_sessions.insert(cookie);
+    }
+    impl_->state.sessions.clear();
+}
+
 const std::vector<DemoAccount>& Simulator::demo_accounts() {
     static const std::vector<DemoAccount> accounts = {
         {"demo", "demo123"},

@@ -84,6 +84,13 @@ public:
     // A second punch within this time is "too fast" (3 s unless changed).
     void set_punch_cooldown(std::chrono::milliseconds cooldown);
 
+    // Sessions end this long after their sign-in (0, the default: they last as long as the
+    // simulator). The forum then treats their cookie as a run-out session: the home page is the
+    // guest page, and boards, posts and the punch send the visitor to the account host's sign-in.
+    void set_session_ttl(std::chrono::milliseconds ttl);
+    // Ends every session signed in so far, as if each had run out.
+    void end_sessions();
+
     static const std::vector<DemoAccount>& demo_accounts();
 
 private:

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ struct ForumSession {
     size_t account;  // index into `accounts`
     std::string verify_hash;
     std::string punch_verify;
+    std::chrono::steady_clock::time_point signed_in_at;
 };
 
 inline constexpr const char* kCaptchaCookie = "CAPSESSID";
@@ -44,6 +46,8 @@ struct SimState {
     std::vector<Account> accounts;
     std::map<std::string, std::string> captcha_codes;  // captcha session -> code, "" once used
     std::map<std::string, ForumSession> sessions;      // sign-in cookie -> session
+    std::set<std::string> ended_sessions;              // sign-in cookies of sessions over
+    std::chrono::milliseconds session_ttl{0};          // how long a session lasts; 0 for ever
     std::string last_captcha_code;
     std::mt19937 random;
     std::chrono::milliseconds punch_cooldown{3000};

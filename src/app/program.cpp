@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "forum/message_texts.h"
 #include "http/http_request.h"
 #include "ui/board_browser_window.h"
 #include "ui/borderless_window.h"
@@ -191,6 +192,18 @@ void Program::close_all_windows() {
     for (int i = 0; i < window_kind_count; ++i) {
         close_window(static_cast<WindowKind>(i));
     }
+}
+
+void Program::sign_in_again() {
+    // Overlapping fetches may all find the session over; the user is asked once.
+    if (signing_in_again_ || window_exists(WindowKind::login)) {
+        return;
+    }
+    signing_in_again_ = true;
+    state_.message_code = session_ended_code;
+    open_window_modal(WindowKind::message);
+    open_window_modal(WindowKind::login);
+    signing_in_again_ = false;
 }
 
 void Program::start_worker(std::function<void()> routine) {

@@ -63,6 +63,11 @@ public:
     // Closes every window (tests end a run this way).
     void close_all_windows();
 
+    // The forum has ended the session: says so in the message window and, once that is closed,
+    // offers the login window over the open windows; returns when the login window is closed
+    // (signed in again, or given up). Only one such offer runs at a time.
+    void sign_in_again();
+
     int modal_depth() const { return static_cast<int>(modal_loops_.size()); }
 
     // Lets the windows repaint while a request runs on the window thread; user input waits.
@@ -101,6 +106,7 @@ private:
     QEventLoop* main_loop_ = nullptr;
     int outer_loop_level_ = 0;  // loop level of the events the main loop dispatches
     bool sweep_scheduled_ = false;
+    bool signing_in_again_ = false;
     std::function<void(int)> end_handler_;
 };
 

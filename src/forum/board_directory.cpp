@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <atomic>
 
+#include "forum/forum_answer.h"
 #include "http/http_request.h"
 #include "regex/regex_object.h"
-#include "text/gbk.h"
 #include "text/strings.h"
 
 namespace tamsor {
@@ -56,8 +56,18 @@ public:
     AbandonTransfersWhen& operator=(const AbandonTransfersWhen&) = delete;
 };
 
-std::string start_page(const ForumHosts& hosts) {
-    return page_text(fetch_url_bytes(hosts.forum_root_url()));
+// The start page's text, or nothing once the view has been told why there is none.
+std::optional<std::string> start_page(const ForumHosts& hosts, BoardDirectoryView& view) {
+    ForumAnswer answer = fetch_forum_page_plain(hosts.forum_root_url());
+    const PageVerdict verdict = judge_page(answer);
+    if (verdict == PageVerdict::page) {
+        return std::move(answer.text);
+    }
+    view.show_failure(failure_status(verdict));
+    if (verdict == PageVerdict::signed_out) {
+        view.session_ended();
+    }
+    return std::nullopt;
 }
 
 bool is_category_caption(std::string_view name) {
@@ -91,7 +101,11 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
     if (view.abandoned()) {
         return;
     }
-    regex.execute(kBoardNamePattern, start_page(hosts), true, true, true);
+    const std::optional<std::string> names_page = start_page(hosts, view);
+    if (!names_page) {
+        return;
+    }
+    regex.execute(kBoardNamePattern, *names_page, true, true, true);
     for (int i = 1; i <= regex.match_count(); ++i) {
         const std::string name = clean_board_name(regex.submatch_text(i, 1));
         if (is_category_caption(name)) {
@@ -105,7 +119,11 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
     if (view.abandoned()) {
         return;
     }
-    regex.execute(kBoardLinkPattern, start_page(hosts), true, true, true);
+    const std::optional<std::string> links_page = start_page(hosts, view);
+    if (!links_page) {
+        return;
+    }
+    regex.execute(kBoardLinkPattern, *links_page, true, true, true);
     for (int i = 1; i <= regex.match_count(); ++i) {
         view.add_board_link(regex.submatch_text(i, 1));
         view.status_step(2);

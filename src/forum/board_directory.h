@@ -27,6 +27,10 @@ public:
     // One status step of phase 1 or 2, applied on the window thread to 标签4's caption with
     // directory_status_step.
     virtual void status_step(int phase) = 0;
+    // A fetch brought no page: 标签4 says so with this caption, and the load ends.
+    virtual void show_failure(std::string_view /*caption*/) {}
+    // The forum answered with its sign-in form (reported after show_failure).
+    virtual void session_ended() {}
 
 private:
     friend void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view);
@@ -37,6 +41,9 @@ private:
 // The caption after one status step from `current`; nullopt leaves it unchanged.
 std::optional<std::string> directory_status_step(std::string_view current, int phase);
 
+// Fills the board lists from two fetches of the start page. A fetch that brings no page ends the
+// load with "状态：获取失败" (or "状态：登录失效" for the sign-in form, reporting the session
+// over).
 void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view);
 
 // Thread entry of the board directory. Returns at once, doing nothing, while a load of the same

@@ -1,6 +1,7 @@
 #include "forum/login.h"
 
 #include "forum/answer_markers.h"
+#include "forum/message_texts.h"
 #include "http/form.h"
 #include "http/http_request.h"
 #include "text/gbk.h"
@@ -46,13 +47,12 @@ void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view) 
     request.post_text = login_form_body(hosts, view.login_form());
     const std::string answer = page_text(http_request(request).body);
 
+    // Only the three known answers say anything about name, password or code; any other, or none,
+    // is reported as the forum not answering, and the captcha stays for another try.
     const std::optional<int32_t> code = classify_login_answer(hosts, answer);
-    if (!code) {
-        return;
-    }
-    state.message_code = *code;
+    state.message_code = code.value_or(no_answer_code);
     view.show_message();
-    if (*code != kSignedIn) {
+    if (code && *code != kSignedIn) {
         reload_captcha(hosts, view);
     }
 }

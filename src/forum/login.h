@@ -34,6 +34,8 @@ std::string login_form_body(const ForumHosts& hosts, const LoginForm& form);
 std::optional<int32_t> classify_login_answer(const ForumHosts& hosts, std::string_view answer);
 
 void reload_captcha(const ForumHosts& hosts, LoginView& view);
+// Posts the form and shows the outcome; an answer of no known kind, or none, shows that the forum
+// did not answer. A wrong code or password brings a new captcha once the message is closed.
 void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view);
 
 }  // namespace tamsor

@@ -17,6 +17,8 @@ constexpr MessageText kMessageTexts[] = {
     {5, "恭喜您，签到成功！"},
     {6, "您都没有填写帖子ID！"},
     {20, "您已签到过了！"},
+    {session_ended_code, "登录已失效，请重新登录。"},
+    {no_answer_code, "论坛没有回应，请稍后再试。"},
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "forum/post_reader.h"
 
-#include "forum/page_fetch.h"
+#include "forum/forum_answer.h"
 #include "http/url.h"
 #include "text/strings.h"
 
@@ -113,7 +113,10 @@ void read_post(const ForumHosts& /*hosts*/, SharedState& state, PostView& view) 
         view.show_message();
         return;
     }
-    const std::string page = fetch_page_text(view.post_address());
+    const ForumAnswer answer = fetch_forum_page(view.post_address());
+    const PageVerdict verdict = judge_page(answer);
+    // An error page or the sign-in form is no post: nothing of it is shown as one.
+    const std::string page = verdict == PageVerdict::page ? answer.text : std::string();
     state.post_body_text = text_between(page, kBodyStart, kBodyEnd);
 
     // A post without a pop-up link keeps the previous pop-up picture.
@@ -137,9 +140,12 @@ void read_post(const ForumHosts& /*hosts*/, SharedState& state, PostView& view) 
     const std::vector<std::string> keywords =
         split_limited(text_between(page, kKeywordsStart, kKeywordsEnd), ",", 2);
     state.post_title = keywords[0];
-    view.show_title(state.post_title);
+    view.show_title(verdict == PageVerdict::page ? state.post_title : failure_caption(verdict));
     state.post_board = keywords[1];
     view.show_board(state.post_board);
+    if (verdict == PageVerdict::signed_out) {
+        view.session_ended();
+    }
 }
 
 void choose_body_picture(SharedState& state) {

@@ -24,6 +24,9 @@ public:
     virtual void show_body(std::string_view text) = 0;              // 编辑框1
     virtual void show_title(std::string_view title) = 0;            // 帖子标题
     virtual void show_board(std::string_view board) = 0;            // 板块标签
+    // The forum answered with its sign-in form. A view that cannot offer a new sign-in leaves it
+    // at the title caption.
+    virtual void session_ended() {}
 };
 
 // The post body without the markup the body cleanup table removes.
@@ -37,6 +40,8 @@ std::vector<std::string> split_limited(std::string_view text, std::string_view d
 // the letter "r", nullopt (leave it) otherwise.
 std::optional<std::string> compose_post_address(const ForumHosts& hosts, std::string_view post_id);
 
+// Reads the post at 编辑框3. A fetch that brings no post is read as an empty page, and the title
+// then says why ("获取失败", or "登录失效" with the session reported over).
 void read_post(const ForumHosts& hosts, SharedState& state, PostView& view);
 
 // The address the 图片框2 double-click opens: group 1 of the first image match in the cleaned

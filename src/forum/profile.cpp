@@ -1,9 +1,10 @@
 #include "forum/profile.h"
 
+#include <charconv>
 #include <chrono>
 #include <thread>
 
-#include "forum/page_fetch.h"
+#include "forum/forum_answer.h"
 #include "http/url.h"
 
 namespace tamsor {
@@ -38,6 +39,52 @@ constexpr ProfileShow kProfileLabels[] = {
 
 constexpr size_t kProfileFieldCount = static_cast<size_t>(ProfileField::account_level) + 1;
 constexpr auto kFinalPause = std::chrono::milliseconds(200);
+constexpr std::string_view kIdleStatus = "状态：暂无操作";
+constexpr std::string_view kPunchedStatus = "状态：签到成功，DB ";
+// Balances far below the range of the difference, so it cannot overflow.
+constexpr size_t kMaxBalanceDigits = 18;
+
+std::string_view start_marker_of(ProfileField field) {
+    for (const ProfileCut& cut : kProfileCuts) {
+        if (cut.field == field) {
+            return cut.start_marker;
+        }
+    }
+    return {};
+}
+
+// The forum shows the account box, and with it the values the labels show, to a signed-in
+// visitor only: a page with none of their markers is the guest page (or the sign-in form).
+bool shows_account(std::string_view page) {
+    for (const ProfileShow& show : kProfileLabels) {
+        if (page.find(start_marker_of(show.field)) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+PageVerdict judge_home_page(const ForumAnswer& answer) {
+    const PageVerdict verdict = judge_page(answer);
+    if (verdict == PageVerdict::page && !shows_account(answer.text)) {
+        return PageVerdict::signed_out;
+    }
+    return verdict;
+}
+
+// A balance as the forum writes it: decimal digits, perhaps after a minus sign.
+std::optional<long long> balance_number(std::string_view text) {
+    const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
+    if (digits.empty() || digits.size() > kMaxBalanceDigits) {
+        return std::nullopt;
+    }
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 std::string percent_status(int tenths) {
     return "状态：" + std::to_string(tenths * 10) + "％";
@@ -54,12 +101,53 @@ private:
     int step_ = 0;
 };
 
+// An exception leaving a thread entry ends the process; a failed run just stops reporting.
+void run_profile_fetch(const ForumHosts& hosts, const std::shared_ptr<ProfileView>& view,
+                       const std::optional<std::string>& balance_before) {
+    if (!view) {
+        return;
+    }
+    try {
+        fetch_profile(hosts, *view, balance_before);
+    } catch (...) {
+    }
+}
+
 }  // namespace
 
-void fetch_profile(const ForumHosts& hosts, ProfileView& view) {
+std::string profile_resting_status(const std::optional<std::string>& balance_before,
+                                   std::string_view balance_after) {
+    if (!balance_before) {
+        return std::string(kIdleStatus);
+    }
+    const std::optional<long long> before = balance_number(*balance_before);
+    const std::optional<long long> after = balance_number(balance_after);
+    if (!before || !after) {
+        return std::string(kIdleStatus);
+    }
+    const long long change = *after - *before;
+    const std::string amount = change == 0  ? "未变"
+                               : change > 0 ? "+" + std::to_string(change)
+                                            : std::to_string(change);
+    return std::string(kPunchedStatus) + amount;
+}
+
+void fetch_profile(const ForumHosts& hosts, ProfileView& view,
+                   const std::optional<std::string>& balance_before) {
     StatusCounter status(view);
     status.next();
-    const std::string page = fetch_page_text(hosts.forum_root_url());
+    const ForumAnswer answer = fetch_forum_page(hosts.forum_root_url());
+    // Without the account page the labels keep what they showed: empty labels would claim the
+    // account has no values.
+    const PageVerdict verdict = judge_home_page(answer);
+    if (verdict != PageVerdict::page) {
+        view.set_status(failure_status(verdict));
+        if (verdict == PageVerdict::signed_out) {
+            view.session_ended();
+        }
+        return;
+    }
+    const std::string& page = answer.text;
     view.store_field(ProfileField::home_page_text, page);
 
     std::string values[kProfileFieldCount];
@@ -75,18 +163,17 @@ void fetch_profile(const ForumHosts& hosts, ProfileView& view) {
     }
     status.next();
     std::this_thread::sleep_for(kFinalPause);
-    view.set_status("状态：暂无操作");
+    view.set_status(profile_resting_status(balance_before,
+                                           values[static_cast<size_t>(ProfileField::db_balance)]));
 }
 
 void profile_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view) {
-    if (!view) {
-        return;
-    }
-    // An exception leaving a thread entry ends the process; a failed run just stops reporting.
-    try {
-        fetch_profile(hosts, *view);
-    } catch (...) {
-    }
+    run_profile_fetch(hosts, view, std::nullopt);
+}
+
+void punch_check_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view,
+                        std::string balance_before) {
+    run_profile_fetch(hosts, view, balance_before);
 }
 
 }  // namespace tamsor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,13 +28,30 @@ public:
     virtual void set_status(std::string_view status) = 0;  // operations window 标签2
     virtual void store_field(ProfileField field, std::string_view value) = 0;
     virtual void show_label(ProfileLabel label, std::string_view value) = 0;
+    // The forum showed the page without the account: the session is over. A view that cannot
+    // offer a new sign-in leaves it at the status text.
+    virtual void session_ended() {}
 };
 
 // One run: fetch the forum home page, cut the five values, show three of them, step the status
-// from "状态：10％" to "状态：100％", pause 200 ms, end at "状态：暂无操作".
-void fetch_profile(const ForumHosts& hosts, ProfileView& view);
+// from "状态：10％" to "状态：100％", pause 200 ms, end at the resting text.
+// A fetch that brings no page stores and shows nothing and ends at once at "状态：获取失败";
+// a page without the account ends at "状态：登录失效" and reports the session over.
+// `balance_before` is the DB balance read before a punch: the resting text then tells how the
+// punch changed it.
+void fetch_profile(const ForumHosts& hosts, ProfileView& view,
+                   const std::optional<std::string>& balance_before = std::nullopt);
+
+// The resting status after a profile fetch: what a punch did to the DB balance when it followed
+// one and both readings are whole numbers ("状态：签到成功，DB +10", "状态：签到成功，DB 未变"),
+// otherwise "状态：暂无操作".
+std::string profile_resting_status(const std::optional<std::string>& balance_before,
+                                   std::string_view balance_after);
 
 // Thread entry of the profile fetch; runs may overlap.
 void profile_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view);
+// Thread entry of the profile fetch after a successful punch, with the balance read before it.
+void punch_check_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view,
+                        std::string balance_before);
 
 }  // namespace tamsor

@@ -4,6 +4,8 @@
 #include <ctime>
 
 #include "forum/answer_markers.h"
+#include "forum/forum_answer.h"
+#include "forum/message_texts.h"
 #include "http/http_request.h"
 #include "text/gbk.h"
 
@@ -91,10 +93,13 @@ void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view) {
     const std::string answer = page_text(http_request(request).body);
 
     const std::optional<int32_t> code = classify_punch_answer(answer);
-    if (!code) {
+    if (!code && is_sign_in_page(answer)) {
+        view.session_ended();
         return;
     }
-    state.message_code = *code;
+    // Whatever came back, the user learns whether the punch counted: silence would leave them
+    // guessing, and "already punched" or a success would be claims the forum never made.
+    state.message_code = code.value_or(no_answer_code);
     view.show_message();
     if (*code == kPunchDone) {
         view.start_profile_worker();

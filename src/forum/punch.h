@@ -30,10 +30,14 @@ public:
     virtual ~PunchView() = default;
     virtual void show_message() = 0;          // message window for state.message_code, modal
     virtual void start_profile_worker() = 0;  // after a successful punch, once the message closed
+    virtual void session_ended() = 0;         // the forum answered with its sign-in form
 };
 
 // 3 too fast, 4 reload and retry, 5 punched, 20 already punched; nullopt for an unknown answer.
 std::optional<int32_t> classify_punch_answer(std::string_view answer);
+
+// Sends the punch and shows the forum's answer. The sign-in form as answer reports the session
+// over; no answer, or one of no known kind, shows that the forum did not answer.
 
 void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view);
 

@@ -1,9 +1,8 @@
 #include "forum/thread_list.h"
 
-#include "http/http_request.h"
+#include "forum/forum_answer.h"
 #include "http/url.h"
 #include "regex/regex_object.h"
-#include "text/gbk.h"
 #include "text/strings.h"
 
 namespace tamsor {
@@ -102,7 +101,16 @@ void load_thread_list(const ForumHosts& /*hosts*/, ThreadListView& view) {
     view.clear_thread_lists();
     view.set_fetch_enabled(false);
 
-    const std::string page = page_text(fetch_url_bytes(view.board_address()));
+    const ForumAnswer answer = fetch_forum_page_plain(view.board_address());
+    const PageVerdict verdict = judge_page(answer);
+    if (verdict == PageVerdict::signed_out) {
+        view.set_status(failure_status(verdict));
+        view.set_fetch_enabled(true);
+        view.session_ended();
+        return;
+    }
+    // An error page is no board: it is read as an empty page.
+    const std::string page = verdict == PageVerdict::page ? answer.text : std::string();
     view.show_board_info(board_info(page));
 
     regex.execute(kTitlePattern, page, true, true, true);
@@ -119,6 +127,9 @@ void load_thread_list(const ForumHosts& /*hosts*/, ThreadListView& view) {
         status_step(view, i, ids);
     }
 
+    if (verdict == PageVerdict::no_answer) {
+        view.set_status(failure_status(verdict));
+    }
     // The status rule re-enables the button only at a last row it did not climb on: a short first
     // load or an empty page would leave it disabled for good.
     view.set_fetch_enabled(true);

@@ -20,6 +20,9 @@ public:
     virtual void add_post_id(std::string_view post_id) = 0;     // 列表框4
     virtual std::string status() = 0;                           // 标签9's caption
     virtual void set_status(std::string_view status) = 0;
+    // The forum answered with its sign-in form. A view that cannot offer a new sign-in leaves it
+    // at the status text.
+    virtual void session_ended() {}
 };
 
 // A thread title without the markup the title cleanup table removes.
@@ -34,7 +37,9 @@ struct ThreadStatusStep {
 ThreadStatusStep thread_list_status_step(std::string_view current, int row, int rows);
 
 // Fills the thread lists from the board page in 编辑框2. The fetch button is disabled while it
-// runs and enabled again when it ends, whatever the page held.
+// runs and enabled again when it ends, whatever the page held. A fetch that brings no page leaves
+// the lists empty and the status at "状态：获取失败"; the sign-in form instead of the page, at
+// "状态：登录失效", with the session reported over.
 void load_thread_list(const ForumHosts& hosts, ThreadListView& view);
 
 // 编辑框2's text when a board is opened: forum root URL + link.

@@ -53,11 +53,16 @@ HttpResponse http_request(const HttpRequest& request) {
     return response;
 }
 
-ByteArray fetch_url_bytes(const std::string& url) {
+PlainFetch fetch_url(const std::string& url) {
     TransferPlan plan;
     plan.url = url;
     plan.agent = request_rules::kDefaultAgent;
-    return run_transfer(plan).body;
+    TransferResult result = run_transfer(plan);
+    return {std::move(result.body), result.status, result.error};
+}
+
+ByteArray fetch_url_bytes(const std::string& url) {
+    return fetch_url(url).body;
 }
 
 }  // namespace tamsor

@@ -59,6 +59,15 @@ HttpResponse http_request(const HttpRequest& request);
 // The body bytes, or empty bytes on any failure.
 ByteArray fetch_url_bytes(const std::string& url);
 
+// The same plain GET, telling also how it ended: callers that must tell an error page or a
+// missing answer from a page read these.
+struct PlainFetch {
+    ByteArray body;   // as fetch_url_bytes gives it
+    long status = 0;  // HTTP status of the final response, 0 when none came
+    HttpError error = HttpError::none;
+};
+PlainFetch fetch_url(const std::string& url);
+
 // Bounds on every transfer. The defaults are the product's; tests may shorten them.
 struct HttpLimits {
     std::chrono::milliseconds connect_timeout{30000};

@@ -16,6 +16,8 @@ namespace tamsor::ui {
 
 namespace {
 
+const QString idle_status = QStringLiteral("状态：暂无获取");
+
 // Forwards the reports of a board directory worker to the window thread.
 class DirectoryReport : public BoardDirectoryView {
 public:
@@ -35,6 +37,14 @@ public:
     }
     void status_step(int phase) override {
         relay_->post([window = window_, phase] { window->directory_status_step(phase); });
+    }
+    void show_failure(std::string_view caption) override {
+        relay_->post([window = window_, text = std::string(caption)] {
+            window->show_directory_failure(text);
+        });
+    }
+    void session_ended() override {
+        relay_->post([window = window_] { window->session_ended(); });
     }
 
 private:
@@ -61,7 +71,6 @@ BoardBrowserWindow::BoardBrowserWindow(app::Program& program)
     const QString yahei = QStringLiteral("微软雅黑");
     const QFont small = window_font(yahei, 12);
     const QFont status_font = window_font(yahei, 16, true);
-    const QString idle = QStringLiteral("状态：暂无获取");
 
     auto* frame = new OutlineFrame(this, QStringLiteral("外形框1"), {0, 0, 415, 553}, 2, Qt::black);
     make_label(frame, QStringLiteral("标签1"), {6, 6, 186, 24},
@@ -83,8 +92,8 @@ BoardBrowserWindow::BoardBrowserWindow(app::Program& program)
     board_links_ = make_list(boards, QStringLiteral("列表框2"), {217, 32, 174, 105},
                              QStringLiteral("对应ID"), window_font(QStringLiteral("新宋体"), 13));
     board_links_->setEnabled(false);
-    directory_status_ =
-        make_label(boards, QStringLiteral("标签4"), {8, 161, 120, 24}, idle, {status_font, {}});
+    directory_status_ = make_label(boards, QStringLiteral("标签4"), {8, 161, 120, 24}, idle_status,
+                                   {status_font, {}});
     auto* fetch_boards = new PictureButton(boards, QStringLiteral("图形按钮1"), {330, 161, 65, 28},
                                            ButtonArt::fetch_boards, QStringLiteral("获取板块"));
     selected_board_ = make_line_edit(frame, QStringLiteral("编辑框1"), {16, 177, 376, 21},
@@ -119,8 +128,8 @@ BoardBrowserWindow::BoardBrowserWindow(app::Program& program)
     board_info_ = make_text_box(threads, QStringLiteral("编辑框3"), {74, 266, 183, 37},
                                 QStringLiteral("板块信息"));
     board_info_->setReadOnly(true);
-    thread_status_ =
-        make_label(this, QStringLiteral("标签9"), {280, 520, 120, 24}, idle, {status_font, {}});
+    thread_status_ = make_label(this, QStringLiteral("标签9"), {280, 520, 120, 24}, idle_status,
+                                {status_font, {}});
 
     scroll_together(board_names_, board_links_);
     scroll_together(thread_titles_, post_ids_);
@@ -240,9 +249,18 @@ void BoardBrowserWindow::set_status(std::string_view status) {
     set_caption(thread_status_, qtext(status));
 }
 
+void BoardBrowserWindow::session_ended() {
+    program_.sign_in_again();
+}
+
 void BoardBrowserWindow::clear_board_lists() {
     board_names_->clear();
     board_links_->clear();
+    // A load after a failed one counts its rows from the start again.
+    if (directory_failed_) {
+        directory_failed_ = false;
+        set_caption(directory_status_, idle_status);
+    }
 }
 
 void BoardBrowserWindow::add_board_name(std::string_view name) {
@@ -259,6 +277,11 @@ void BoardBrowserWindow::directory_status_step(int phase) {
     if (next) {
         set_caption(directory_status_, qtext(*next));
     }
+}
+
+void BoardBrowserWindow::show_directory_failure(std::string_view caption) {
+    directory_failed_ = true;
+    set_caption(directory_status_, qtext(caption));
 }
 
 }  // namespace tamsor::ui

@@ -35,12 +35,14 @@ public:
     void add_post_id(std::string_view post_id) override;
     std::string status() override;
     void set_status(std::string_view status) override;
+    void session_ended() override;
 
     // What the board directory worker reports, on the window thread.
     void clear_board_lists();
     void add_board_name(std::string_view name);
     void add_board_link(std::string_view link);
     void directory_status_step(int phase);
+    void show_directory_failure(std::string_view caption);
 
 private:
     void start_directory_fetch();
@@ -63,6 +65,7 @@ private:
     QPlainTextEdit* thread_summary_;
     QPlainTextEdit* board_info_;
     QLabel* thread_status_;
+    bool directory_failed_ = false;  // 标签4 tells of a failed load
     RelayHandle relay_{this};
     std::shared_ptr<BoardDirectoryView> directory_;  // reports the loads of this window
 };

@@ -52,7 +52,14 @@ LoginWindow::LoginWindow(app::Program& program)
 
     connect(login, &PictureButton::clicked, this, &LoginWindow::submit);
     connect(captcha_code_, &QLineEdit::returnPressed, this, &LoginWindow::submit);
-    connect(close, &PictureButton::released_over, this, [this] { program_.end_program(); });
+    connect(close, &PictureButton::released_over, this, [this] {
+        // Over a session's windows this is a sign-in again: closing it gives up only that.
+        if (program_.window_exists(app::WindowKind::operations)) {
+            program_.close_window(app::WindowKind::login);
+        } else {
+            program_.end_program();
+        }
+    });
 }
 
 void LoginWindow::created() {

@@ -6,6 +6,7 @@
 #include "forum/message_texts.h"
 #include "ui/controls.h"
 #include "ui/login_window.h"
+#include "ui/operations_window.h"
 #include "ui/picture_button.h"
 
 namespace tamsor::ui {
@@ -39,7 +40,13 @@ void MessageWindow::created() {
 void MessageWindow::confirm() {
     // The decision follows the text shown, not the code, which may have changed meanwhile.
     if (text_->text() == qtext(success_message)) {
-        program_.open_window_modal(app::WindowKind::operations);
+        // After a sign-in again the operations window is still open and takes over as it did
+        // when it first opened.
+        if (auto* operations = program_.window_as<OperationsWindow>(app::WindowKind::operations)) {
+            operations->take_over_from_login();
+        } else {
+            program_.open_window_modal(app::WindowKind::operations);
+        }
     }
     program_.close_window(app::WindowKind::message);
 }

@@ -37,6 +37,9 @@ public:
             window->show_label(label, text);
         });
     }
+    void session_ended() override {
+        relay_->post([window = window_] { window->session_ended(); });
+    }
 
 private:
     std::shared_ptr<WindowRelay> relay_;
@@ -92,7 +95,7 @@ OperationsWindow::OperationsWindow(app::Program& program)
                {window_font(yahei, 16, true), light_grey});
 
     connect(punch, &PictureButton::clicked, this, &OperationsWindow::punch);
-    connect(refresh, &PictureButton::clicked, this, &OperationsWindow::start_profile_worker);
+    connect(refresh, &PictureButton::clicked, this, [this] { refresh_profile(std::nullopt); });
     connect(end, &PictureButton::clicked, this, [this] { program_.end_program(); });
     connect(boards, &PictureButton::clicked, this,
             [this] { program_.open_window(app::WindowKind::board_browser); });
@@ -104,9 +107,15 @@ OperationsWindow::OperationsWindow(app::Program& program)
 
 void OperationsWindow::created() {
     show();
+    take_over_from_login();
+}
+
+void OperationsWindow::take_over_from_login() {
+    raise();
+    activateWindow();
     program_.close_window(app::WindowKind::login);
     program_.close_window(app::WindowKind::message);
-    start_profile_worker();
+    refresh_profile(std::nullopt);
 }
 
 void OperationsWindow::show_message() {
@@ -114,14 +123,29 @@ void OperationsWindow::show_message() {
 }
 
 void OperationsWindow::start_profile_worker() {
+    refresh_profile(program_.state().db_balance);
+}
+
+void OperationsWindow::session_ended() {
+    program_.sign_in_again();
+}
+
+void OperationsWindow::refresh_profile(std::optional<std::string> balance_before) {
     auto report = std::make_shared<ProfileReport>(relay_.relay(), this);
-    program_.start_worker([hosts = program_.hosts(), report]() mutable {
-        profile_worker(std::move(hosts), std::move(report));
-    });
+    program_.start_worker(
+        [hosts = program_.hosts(), report, before = std::move(balance_before)]() mutable {
+            if (before) {
+                punch_check_worker(std::move(hosts), std::move(report), std::move(*before));
+            } else {
+                profile_worker(std::move(hosts), std::move(report));
+            }
+        });
 }
 
 void OperationsWindow::set_status(std::string_view status) {
     set_caption(status_, qtext(status));
+    // The punch confirmation runs past the label's width; the whole text shows on hover.
+    status_->setToolTip(qtext(status));
 }
 
 void OperationsWindow::store_field(ProfileField field, std::string_view value) {

@@ -23,11 +23,16 @@ class OperationsWindow : public BorderlessWindow, public PunchView {
 public:
     explicit OperationsWindow(app::Program& program);
 
-    // Shows itself, closes the login and message windows and starts the profile fetch.
+    // Shows itself and takes over from the login window.
     void created() override;
+    // Comes to the front, closes the login and message windows and starts the profile fetch.
+    void take_over_from_login();
 
     void show_message() override;
+    // The profile fetch after a successful punch: it ends telling what the punch did to the
+    // balance.
     void start_profile_worker() override;
+    void session_ended() override;
 
     // What the profile fetch reports, on the window thread.
     void set_status(std::string_view status);
@@ -36,6 +41,7 @@ public:
 
 private:
     void punch();
+    void refresh_profile(std::optional<std::string> balance_before);
 
     app::Program& program_;
     QLabel* quenda_id_;

@@ -135,4 +135,8 @@ void PostViewerWindow::show_board(std::string_view board) {
     set_caption(board_, qtext(board));
 }
 
+void PostViewerWindow::session_ended() {
+    program_.sign_in_again();
+}
+
 }  // namespace tamsor::ui

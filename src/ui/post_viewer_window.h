@@ -34,6 +34,7 @@ public:
     void show_body(std::string_view text) override;
     void show_title(std::string_view title) override;
     void show_board(std::string_view board) override;
+    void session_ended() override;
 
 private:
     void compose_address();

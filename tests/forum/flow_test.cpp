@@ -88,8 +88,8 @@ TEST_F(ForumFlow, ProfileValuesInStepOrderWithAPauseBeforeTheRestingText) {
 TEST_F(ForumFlow, PunchRefreshesTheProfileThenAlreadyPunchedThenTooFast) {
     testing::RecordingPunchView view(state);
     daily_punch(hosts, state, view);
-    EXPECT_EQ(view.log.lines(), Lines{"message:4"}) << "no tokens before a profile fetch";
-    EXPECT_TRUE(std::regex_match(sim.request_log().back().target,
+    EXPECT_EQ(view.log.lines(), Lines{"session ended"}) << "the forum asks a guest to sign in";
+    EXPECT_TRUE(std::regex_match(sim.request_log().at(0).target,
                                  std::regex(".*&punchverify=&nowtime=[0-9]{13}&verify=")));
 
     ASSERT_EQ(sign_in(1).back(), "message:0");
@@ -185,6 +185,43 @@ TEST_F(ForumFlow, DirectoryThenBoardThenPost) {
     post.id = "";
     read_post(hosts, state, post);
     EXPECT_EQ(post.log.lines(), Lines{"message:6"});
+}
+
+// Once the forum has ended the session, every operation that needs it says so instead of showing
+// a guest's page as the account's; the directory, open to guests, still lists the boards.
+TEST_F(ForumFlow, EveryOperationNoticesAnEndedSession) {
+    ASSERT_EQ(sign_in(0).back(), "message:0");
+    testing::RecordingProfileView profile(state);
+    fetch_profile(hosts, profile);
+    ASSERT_EQ(state.db_balance, "123");
+    sim.end_sessions();
+
+    profile.log.clear();
+    fetch_profile(hosts, profile);
+    EXPECT_EQ(profile.log.lines(),
+              (Lines{"status:状态：10％", "status:状态：登录失效", "session ended"}));
+    EXPECT_EQ(state.db_balance, "123") << "the last reading stays";
+
+    testing::RecordingPunchView punch(state);
+    daily_punch(hosts, state, punch);
+    EXPECT_EQ(punch.log.lines(), Lines{"session ended"});
+
+    testing::RecordingThreadListView threads;
+    threads.address = board_address(hosts, "thread.php?fid=11");
+    load_thread_list(hosts, threads);
+    EXPECT_EQ(threads.log.lines(),
+              (Lines{"clear", "disable", "status:状态：登录失效", "enable", "session ended"}));
+
+    testing::RecordingPostView post(state);
+    post.id = "r11001";
+    post.address = hosts.forum_root_url() + "r11001/";
+    read_post(hosts, state, post);
+    EXPECT_EQ(post.log.values("title"), Lines{"登录失效"});
+    EXPECT_EQ(post.log.lines().back(), "session ended");
+
+    testing::RecordingDirectoryView directory;
+    load_board_directory(hosts, directory);
+    EXPECT_EQ(directory.caption, "状态：完成");
 }
 
 // The forum names its files in GBK: a picture address with Chinese in it, cut from a post, is

@@ -82,6 +82,7 @@ public:
     void show_label(ProfileLabel label, std::string_view value) override {
         log.add("label" + std::to_string(static_cast<int>(label)), value);
     }
+    void session_ended() override { log.add("session ended"); }
 
     CallLog log;
 
@@ -94,6 +95,7 @@ public:
     explicit RecordingPunchView(SharedState& state) : state_(state) {}
     void show_message() override { log.add("message", std::to_string(state_.message_code)); }
     void start_profile_worker() override { log.add("profile worker"); }
+    void session_ended() override { log.add("session ended"); }
 
     CallLog log;
 
@@ -110,6 +112,8 @@ public:
     void status_step(int phase) override {
         caption = directory_status_step(caption, phase).value_or(caption);
     }
+    void show_failure(std::string_view failure) override { caption = failure; }
+    void session_ended() override { log.add("session ended"); }
 
     std::string caption = "状态：暂无获取";
     CallLog log;
@@ -128,6 +132,7 @@ public:
         caption = status;
         log.add("status", status);
     }
+    void session_ended() override { log.add("session ended"); }
 
     std::string address;
     std::string caption = "状态：暂无获取";
@@ -149,6 +154,7 @@ public:
     void show_body(std::string_view text) override { log.add("body", text); }
     void show_title(std::string_view title) override { log.add("title", title); }
     void show_board(std::string_view board) override { log.add("board", board); }
+    void session_ended() override { log.add("session ended"); }
 
     std::string id;
     std::string address;

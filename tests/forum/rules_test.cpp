@@ -5,6 +5,7 @@
 #include "forum/login.h"
 #include "forum/message_texts.h"
 #include "forum/post_reader.h"
+#include "forum/profile.h"
 #include "forum/punch.h"
 #include "forum/thread_list.h"
 
@@ -42,6 +43,30 @@ TEST(Answers, FirstMarkerInTableOrderDecides) {
     }
     EXPECT_EQ(message_texts(20), "您已签到过了！");
     EXPECT_EQ(message_texts(7), "");
+}
+
+TEST(ProfileRestingStatus, TellsThePunchsChangeOnlyWhenBothBalancesAreNumbers) {
+    struct Row {
+        std::optional<std::string> before;
+        std::string after;
+        std::string status;
+    };
+    const Row rows[] = {
+        {std::nullopt, "133", "状态：暂无操作"},  // a refresh without a punch
+        {"123", "133", "状态：签到成功，DB +10"},
+        {"8848", "8848", "状态：签到成功，DB 未变"},
+        {"40", "25", "状态：签到成功，DB -15"},
+        {"-5", "5", "状态：签到成功，DB +10"},
+        {"", "133", "状态：暂无操作"},  // no balance was read before the punch
+        {"123", "", "状态：暂无操作"},
+        {"1,000", "1,010", "状态：暂无操作"},
+        {"123", "133 ", "状态：暂无操作"},
+        {"1000000000000000000", "1000000000000000010", "状态：暂无操作"},  // beyond 18 digits
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(profile_resting_status(row.before, row.after), row.status)
+            << row.before.value_or("(none)") << " -> " << row.after;
+    }
 }
 
 TEST(PunchTimestamp, SecondsFromEightOClockLocalThenMillisecondsOfTheFirstReading) {

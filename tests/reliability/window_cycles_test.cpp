@@ -113,6 +113,7 @@ TEST_F(WindowCycles, ClosedWindowsAreDestroyedInsideTheSession) {
         program_->close_window(WindowKind::operations);
     });
     script.start();
+    sign_in_without_windows();
     program_->open_window_modal(WindowKind::operations);
 
     ASSERT_TRUE(script.finished());

@@ -88,9 +88,11 @@ private:
 
 TEST(SimProgram, ServesThePrintedAddressesAndStopsOnSigterm) {
     clear_cookie_store();
-    Program program({"--account-port", "0", "--forum-port", "0", "--fault", "error_500"});
+    Program program({"--account-port", "0", "--forum-port", "0", "--fault", "error_500",
+                     "--session-ttl", "90"});
     std::string output = program.read_until("Ctrl+C");
     ASSERT_FALSE(output.empty());
+    EXPECT_TRUE(contains(output, "sessions end 90 s after sign-in"));
     for (const auto& account : sim::Simulator::demo_accounts()) {
         EXPECT_TRUE(contains(output, account.name + " / " + account.password));
     }
@@ -107,6 +109,8 @@ TEST(SimProgram, ServesThePrintedAddressesAndStopsOnSigterm) {
 TEST(SimProgram, RejectsUnknownOptionsAndFaults) {
     for (std::vector<std::string> arguments : {std::vector<std::string>{"--fault", "sometimes"},
                                                {"--forum-port", "70000"},
+                                               {"--session-ttl", "0"},
+                                               {"--session-ttl", "soon"},
                                                {"--bogus"}}) {
         Program program(arguments);
         EXPECT_EQ(program.wait_exit(), 2) << arguments[0];

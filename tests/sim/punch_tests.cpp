@@ -74,11 +74,6 @@ TEST_F(Punch, RefusesWrongTokensAndForgedRequestsWithoutCountingThem) {
     EXPECT_TRUE(contains(punch(), kDone));  // no refusal counted as a click
 }
 
-TEST_F(Punch, SignedOutGetsRetry) {
-    clear_cookie_store();
-    EXPECT_TRUE(contains(punch(), kRetry));
-}
-
 TEST_F(Punch, TokensOfAnotherSessionAreRefused) {
     clear_cookie_store();
     const auto& chinese = sim::Simulator::demo_accounts()[1];

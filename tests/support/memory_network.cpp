@@ -47,6 +47,13 @@ HttpResponse http_request(const HttpRequest& request) {
     return response;
 }
 
+PlainFetch fetch_url(const std::string& url) {
+    PlainFetch fetch;
+    fetch.body = answer(url);
+    fetch.status = fetch.body.empty() ? 0 : 200;
+    return fetch;
+}
+
 ByteArray fetch_url_bytes(const std::string& url) {
     return answer(url);
 }

@@ -4,7 +4,7 @@
 #include <string_view>
 
 // The forum operations' fetches answered from memory, for the benchmarks and the fuzz targets.
-// memory_network.cpp stands in for the HTTP layer's two request functions: an executable that
+// memory_network.cpp stands in for the HTTP layer's request functions: an executable that
 // links the tamsor_memory_network object library gets them from it and the rest of tamsor_http
 // from the library, so the operations run as they are, with no network in the way. It also
 // makes sleeping return at once: the profile fetch pauses before its resting text, and neither

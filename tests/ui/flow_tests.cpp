@@ -156,9 +156,12 @@ TEST_F(LoginFlow, SignInWaitsForASlowCaptchaAndSendsItsSessionCookie) {
     EXPECT_TRUE(login_cookies.front().starts_with("CAPSESSID=")) << login_cookies.front();
 }
 
-TEST_F(LoginFlow, PunchReportsSuccessAndRefreshesTheProfile) {
-    QString punch_message;
+// The refresh after a punch reads the balance again, and the status line rests on what the punch
+// earned until another fetch writes it.
+TEST_F(LoginFlow, PunchIsConfirmedByTheBalance) {
+    QString punch_message, confirmation, db_after_punch;
     int home_fetches_before = 0;
+    auto status = [this] { return label_text(WindowKind::operations, "标签2"); };
     int code = run_signed_in([&](Script& script) {
         script
             .step(
@@ -178,12 +181,88 @@ TEST_F(LoginFlow, PunchReportsSuccessAndRefreshesTheProfile) {
                 [&] {
                     return !window(WindowKind::message) &&
                            home_page_fetches() > home_fetches_before &&
-                           label_text(WindowKind::operations, "标签2") == "状态：暂无操作";
+                           status().startsWith("状态：签到成功");
+                },
+                [&] {
+                    confirmation = status();
+                    db_after_punch = label_text(WindowKind::operations, "DB");
+                    click(control<QWidget>(WindowKind::operations, "图形按钮2"));
+                })
+            .step(
+                "a refresh of its own",
+                [&] {
+                    return home_page_fetches() > home_fetches_before + 1 &&
+                           status() == "状态：暂无操作";
                 },
                 [&] { QTest::keyClick(window(WindowKind::operations), Qt::Key_Escape); });
     });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(punch_message, "恭喜您，签到成功！");
+    EXPECT_EQ(confirmation, "状态：签到成功，DB +10");
+    EXPECT_EQ(db_after_punch, "133");
+}
+
+// The forum ends the session: the operations window says so and offers the login window over
+// itself. Closing that window gives up only the offer; signing in there goes on in the same
+// operations window with the new session.
+TEST_F(LoginFlow, AnEndedSessionIsSignedInAgainInPlace) {
+    const QString session_over = "登录已失效，请重新登录。";
+    bool operations_under_login = false;
+    QString status_after_giving_up, db_after_giving_up;
+    int home_fetches_before = 0;
+    auto message_says = [&](const QString& text) {
+        return shown(WindowKind::message) && label_text(WindowKind::message, "标签2") == text;
+    };
+    auto confirm = [this] { click(control<QWidget>(WindowKind::message, "图形按钮1")); };
+    int code = run_signed_in([&](Script& script) {
+        script
+            .step(
+                "profile shown", [&] { return profile_shown(); },
+                [&] {
+                    sim_.end_sessions();
+                    click(control<QWidget>(WindowKind::operations, "图形按钮2"));
+                })
+            .step(
+                "the profile fetch finds the session over",
+                [&] { return message_says(session_over); }, confirm)
+            .step(
+                "login window over the operations window", [&] { return shown(WindowKind::login); },
+                [&] {
+                    operations_under_login = shown(WindowKind::operations);
+                    click(control<QWidget>(WindowKind::login, "图形按钮2"));
+                })
+            .step(
+                "login given up", [&] { return !window(WindowKind::login); },
+                [&] {
+                    status_after_giving_up = label_text(WindowKind::operations, "标签2");
+                    db_after_giving_up = label_text(WindowKind::operations, "DB");
+                    click(control<QWidget>(WindowKind::operations, "图形按钮1"));
+                })
+            .step(
+                "the punch finds the session over", [&] { return message_says(session_over); },
+                confirm)
+            .step(
+                "login window again", [&] { return shown(WindowKind::login); },
+                [&] {
+                    home_fetches_before = home_page_fetches();
+                    fill_login(sim_.last_captcha_code());
+                    click(control<QWidget>(WindowKind::login, "图形按钮1"));
+                })
+            .step(
+                "signed in again", [&] { return message_says("欢迎回来，登陆成功！"); }, confirm)
+            .step(
+                "the new session's profile",
+                [&] {
+                    return !window(WindowKind::login) && !window(WindowKind::message) &&
+                           home_page_fetches() > home_fetches_before && profile_shown();
+                },
+                [&] { QTest::keyClick(window(WindowKind::operations), Qt::Key_Escape); });
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(end_code_) << "giving up the login window ended the program";
+    EXPECT_TRUE(operations_under_login);
+    EXPECT_EQ(status_after_giving_up, "状态：登录失效");
+    EXPECT_EQ(db_after_giving_up, "123") << "the labels keep the last reading";
 }
 
 TEST_F(LoginFlow, EscInAnEditBoxOfTheLoginWindowEndsTheRun) {

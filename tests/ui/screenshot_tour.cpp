@@ -4,14 +4,18 @@
 // under Xvfb.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QScreen>
 #include <QTest>
+#include <QToolTip>
 
 #include <iostream>
 #include <string_view>
+#include <vector>
 
 #include "app/program.h"
 #include "http/http_request.h"
@@ -58,6 +62,42 @@ public:
             failed_ = true;
         }
     }
+    // The windows as they lie on the screen, the later ones over the earlier, with a tool tip if
+    // one is up: each is drawn from its own picture, so no window system needs to be there.
+    void save_stack(std::initializer_list<WindowKind> kinds, const char* file) {
+        std::vector<QWidget*> stack;
+        for (WindowKind kind : kinds) {
+            stack.push_back(program_.window(kind));
+        }
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->inherits("QTipLabel")) {
+                stack.push_back(top);
+            }
+        }
+        QRect area;
+        for (QWidget* window : stack) {
+            area |= window->geometry();
+        }
+        const qreal density = stack.front()->devicePixelRatioF();
+        QPixmap picture(area.size() * density);
+        picture.setDevicePixelRatio(density);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        for (QWidget* window : stack) {
+            painter.drawPixmap(window->geometry().topLeft() - area.topLeft(), window->grab());
+        }
+        painter.end();
+        QString path = QDir(folder_).filePath(QString::fromUtf8(file));
+        if (!picture.save(path)) {
+            std::cerr << "cannot write " << path.toStdString() << '\n';
+            failed_ = true;
+        }
+    }
+    // Shows the tool tip of a label the way hovering it does.
+    void hover(WindowKind kind, const char* label) {
+        auto* found = control<QLabel>(kind, label);
+        QToolTip::showText(found->mapToGlobal(QPoint(0, -36)), found->toolTip(), found);
+    }
     bool shown(WindowKind kind) const {
         tamsor::ui::BorderlessWindow* window = program_.window(kind);
         return window != nullptr && window->isVisible();
@@ -72,6 +112,29 @@ private:
 };
 
 }  // namespace
+
+// True once the condition has held for half a second: by then the window system has drawn what
+// a step opened or typed, and a picture of the screen shows it.
+class Settle {
+public:
+    bool operator()(bool holds) {
+        if (!holds) {
+            clock_.invalidate();
+            return false;
+        }
+        if (!clock_.isValid()) {
+            clock_.start();
+        }
+        if (clock_.elapsed() < 500) {
+            return false;
+        }
+        clock_.invalidate();
+        return true;
+    }
+
+private:
+    QElapsedTimer clock_;
+};
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -95,6 +158,9 @@ int main(int argc, char* argv[]) {
     program.set_end_handler([&](int) { program.close_all_windows(); });
     Tour tour(program, QString::fromLocal8Bit(argv[1]));
     const auto& account = tamsor::sim::Simulator::demo_accounts().front();
+    Settle settled;
+    auto message_up = [&] { return tour.shown(WindowKind::message); };
+    auto confirm = [&] { tour.click(WindowKind::message, "图形按钮1"); };
 
     tamsor::test::Script script([&](const std::string& what) {
         std::cerr << "the tour got stuck at: " << what << '\n';
@@ -128,8 +194,48 @@ int main(int argc, char* argv[]) {
             },
             [&] {
                 tour.save(WindowKind::operations, "operations.png");
-                tour.click(WindowKind::operations, "图形按钮4");
+                tour.click(WindowKind::operations, "图形按钮1");
             })
+        .step("punch message", message_up, confirm)
+        .step(
+            "punch confirmed",
+            [&] { return tour.text(WindowKind::operations, "标签2").startsWith("状态：签到成功"); },
+            [&] { tour.hover(WindowKind::operations, "标签2"); })
+        .step(
+            "tool tip drawn", [&] { return settled(QToolTip::isVisible()); },
+            [&] {
+                tour.save_stack({WindowKind::operations}, "punch_confirmed.png");
+                QToolTip::hideText();
+                sim.end_sessions();
+                tour.click(WindowKind::operations, "图形按钮2");
+            })
+        .step(
+            "session over", [&] { return settled(tour.shown(WindowKind::message)); },
+            [&] {
+                tour.save_stack({WindowKind::operations, WindowKind::message}, "session_over.png");
+                tour.click(WindowKind::message, "图形按钮1");
+            })
+        .step(
+            "login window again", [&] { return tour.shown(WindowKind::login); },
+            [&] {
+                tour.type(WindowKind::login, "编辑框1", account.name);
+                tour.type(WindowKind::login, "编辑框2", account.password);
+                tour.type(WindowKind::login, "编辑框3", sim.last_captcha_code());
+            })
+        .step(
+            "login again drawn", [&] { return settled(true); },
+            [&] {
+                tour.save_stack({WindowKind::operations, WindowKind::login}, "sign_in_again.png");
+                tour.click(WindowKind::login, "图形按钮1");
+            })
+        .step("signed in again", message_up, confirm)
+        .step(
+            "profile of the new session",
+            [&] {
+                return !program.window_exists(WindowKind::login) &&
+                       tour.text(WindowKind::operations, "标签2") == "状态：暂无操作";
+            },
+            [&] { tour.click(WindowKind::operations, "图形按钮4"); })
         .step(
             "board browser", [&] { return tour.shown(WindowKind::board_browser); },
             [&] { tour.click(WindowKind::board_browser, "图形按钮1"); })

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "forum/login.h"
 #include "http/http_request.h"
 #include "ui/board_browser_window.h"
 #include "ui/image_viewer_window.h"
@@ -87,6 +88,18 @@ void ClientTest::fill_login(const std::string& captcha_code) {
     type(app::WindowKind::login, "编辑框1", QString::fromStdString(account.name));
     type(app::WindowKind::login, "编辑框2", QString::fromStdString(account.password));
     type(app::WindowKind::login, "编辑框3", QString::fromStdString(captcha_code));
+}
+
+void ClientTest::sign_in_without_windows() {
+    const ForumHosts& hosts = program_->hosts();
+    fetch_url_bytes(hosts.account_url(std::string(captcha_path)));
+    const sim::DemoAccount& account = sim::Simulator::demo_accounts().front();
+    HttpRequest request;
+    request.url = hosts.account_url("/index.php");
+    request.method = static_cast<int>(HttpMethod::post);
+    request.post_text =
+        login_form_body(hosts, {account.name, account.password, sim_.last_captcha_code()});
+    ASSERT_EQ(http_request(request).status, 200);
 }
 
 int ClientTest::request_count(const std::string& target_prefix) const {

@@ -48,6 +48,9 @@ protected:
     void type(app::WindowKind kind, const char* edit, const QString& text);
     // Fills the login form with the first demo account and the shown captcha code.
     void fill_login(const std::string& captcha_code);
+    // Signs the shared cookie store in with the first demo account without any window, for a
+    // test that starts at the operations window: its profile fetch then finds the account.
+    void sign_in_without_windows();
     int request_count(const std::string& target_prefix) const;
     int home_page_fetches() const;
     // What a script does with a step that never became ready: fail and unwind the windows.

@@ -1,0 +1,54 @@
+#include "forum/forum_answer.h"
+
+#include "text/gbk.h"
+
+namespace tamsor {
+namespace {
+
+constexpr std::string_view kStatusPrefix = "状态：";
+constexpr std::string_view kFetchFailedStatus = "状态：获取失败";
+constexpr std::string_view kSignedOutStatus = "状态：登录失效";
+
+ForumAnswer judged(long status, HttpError error, std::string_view body) {
+    return {error == HttpError::none && status / 100 == 2 && !body.empty(), page_text(body)};
+}
+
+}  // namespace
+
+ForumAnswer fetch_forum_page(const std::string& url) {
+    HttpRequest request;
+    request.url = url;
+    const HttpResponse response = http_request(request);
+    return judged(response.status, response.error, response.body);
+}
+
+ForumAnswer fetch_forum_page_plain(const std::string& url) {
+    const PlainFetch fetch = fetch_url(url);
+    return judged(fetch.status, fetch.error, fetch.body);
+}
+
+bool is_sign_in_page(std::string_view text) {
+    for (std::string_view marker : sign_in_page_markers) {
+        if (text.find(marker) == std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+PageVerdict judge_page(const ForumAnswer& answer) {
+    if (is_sign_in_page(answer.text)) {
+        return PageVerdict::signed_out;
+    }
+    return answer.answered ? PageVerdict::page : PageVerdict::no_answer;
+}
+
+std::string_view failure_status(PageVerdict verdict) {
+    return verdict == PageVerdict::signed_out ? kSignedOutStatus : kFetchFailedStatus;
+}
+
+std::string_view failure_caption(PageVerdict verdict) {
+    return failure_status(verdict).substr(kStatusPrefix.size());
+}
+
+}  // namespace tamsor

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "http/http_request.h"
+
+// How the operations tell a page from a missing answer and from a signed-out one.
+namespace tamsor {
+
+// What a GET of a forum page brought back.
+struct ForumAnswer {
+    bool answered = false;  // a final 2xx answer with a body
+    std::string text;       // the body as text, error pages included; "" when nothing came
+};
+
+// GET through the request engine with the shared cookie store.
+ForumAnswer fetch_forum_page(const std::string& url);
+// GET through the plain fetch (fetch_url).
+ForumAnswer fetch_forum_page_plain(const std::string& url);
+
+// The account host's sign-in form. The forum serves it, or redirects to it, in place of a page
+// that needs a session the visitor no longer has; a text holding every one of these is that form.
+inline constexpr std::string_view sign_in_page_markers[] = {R"(name="idcode")",
+                                                            R"(value="checklogin")"};
+bool is_sign_in_page(std::string_view text);
+
+enum class PageVerdict {
+    page,        // a page to read
+    signed_out,  // the sign-in form instead of the page
+    no_answer,   // nothing, or an error answer
+};
+// The sign-in form counts whatever its status; otherwise only a 2xx answer with a body is a page.
+PageVerdict judge_page(const ForumAnswer& answer);
+
+// What a window's status label says when a fetch brought no page to read.
+std::string_view failure_status(PageVerdict verdict);  // "状态：获取失败" or "状态：登录失效"
+// The same words without the status prefix, for a caption.
+std::string_view failure_caption(PageVerdict verdict);  // "获取失败" or "登录失效"
+
+}  // namespace tamsor
