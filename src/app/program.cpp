@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "app/request_wait.h"
 #include "http/http_request.h"
 #include "ui/board_browser_window.h"
 #include "ui/borderless_window.h"
@@ -63,7 +64,7 @@ void Program::install_wait_pump() {
             return;
         }
         ++pump_depth;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        pump_events_during_request();
         --pump_depth;
     });
 }
