@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <iostream>
+
 #include "catalogue.h"
 #include "forum/message_texts.h"
 #include "forum/post_reader.h"
@@ -248,6 +250,8 @@ protected:
         esc.start(200);
         action();
         ASSERT_TRUE(since_esc.isValid()) << "the request ended before Esc";
+        std::cout << window(target)->objectName().toStdString() << ": the request gave up "
+                  << since_esc.elapsed() << " ms after Esc\n";
         EXPECT_LT(since_esc.elapsed(), kCancelMs);
         QCoreApplication::processEvents();
         EXPECT_TRUE(shown(target)) << "the Esc that cancels does not close the window";
