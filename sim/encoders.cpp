@@ -161,6 +161,37 @@ void put_value(JpegBitWriter& bits, int value, int size) {
     }
 }
 
+// Deflates rows as they are made, so a picture of any size costs only its compressed bytes.
+class RowDeflater {
+public:
+    RowDeflater() { deflateInit(&stream_, Z_BEST_SPEED); }
+    ~RowDeflater() { deflateEnd(&stream_); }
+    RowDeflater(const RowDeflater&) = delete;
+    RowDeflater& operator=(const RowDeflater&) = delete;
+
+    void add(const std::string& row) { run(row, Z_NO_FLUSH); }
+    std::string finish() {
+        run({}, Z_FINISH);
+        return std::move(packed_);
+    }
+
+private:
+    void run(const std::string& input, int flush) {
+        stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+        stream_.avail_in = static_cast<uInt>(input.size());
+        char buffer[16384];
+        do {
+            stream_.next_out = reinterpret_cast<Bytef*>(buffer);
+            stream_.avail_out = sizeof buffer;
+            deflate(&stream_, flush);
+            packed_.append(buffer, sizeof buffer - stream_.avail_out);
+        } while (stream_.avail_out == 0);
+    }
+
+    z_stream stream_{};
+    std::string packed_;
+};
+
 uint8_t palette_index(Rgb c) {
     return static_cast<uint8_t>((c.r >> 6) << 5 | (c.g >> 5) << 2 | c.b >> 6);
 }
@@ -257,6 +288,60 @@ std::string encode_jpeg(const Image& image) {
                 }
             }
         }
+    }
+    bits.finish();
+    out += "\xFF\xD9";
+    return out;
+}
+
+std::string encode_plain_interlaced_png(int side) {
+    // The seven passes of the interlace: first column and row, then the steps between them.
+    struct Pass {
+        int x0, y0, dx, dy;
+    };
+    constexpr Pass passes[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                               {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    RowDeflater rows;
+    for (const Pass& pass : passes) {
+        const int width = (side - pass.x0 + pass.dx - 1) / pass.dx;
+        const int height = (side - pass.y0 + pass.dy - 1) / pass.dy;
+        std::string row(1, '\0');  // filter: none
+        for (int x = 0; x < width; ++x) {
+            row += std::string("\xC8\x3C\x3C\xFF", 4);
+        }
+        for (int y = 0; width > 0 && y < height; ++y) {
+            rows.add(row);
+        }
+    }
+    std::string header;
+    put_u32_be(header, static_cast<uint32_t>(side));
+    put_u32_be(header, static_cast<uint32_t>(side));
+    header += std::string("\x08\x06\x00\x00\x01", 5);  // 8 bits, RGBA, deflate, interlaced
+
+    std::string out = "\x89PNG\r\n\x1a\n";
+    put_png_chunk(out, "IHDR", header);
+    put_png_chunk(out, "IDAT", rows.finish());
+    put_png_chunk(out, "IEND", "");
+    return out;
+}
+
+std::string encode_plain_progressive_jpeg(int side) {
+    std::string out = "\xFF\xD8";
+    out += std::string("\xFF\xDB\x00\x43\x00", 5) + std::string(64, '\x01');
+    out += "\xFF\xC2";  // progressive, Huffman coded
+    put_u16_be(out, 17);
+    out += '\x08';
+    put_u16_be(out, static_cast<unsigned>(side));
+    put_u16_be(out, static_cast<unsigned>(side));
+    out += std::string("\x03\x01\x11\x00\x02\x11\x00\x03\x11\x00", 10);  // 4:4:4
+    // DC table: category 0 alone, coded as one 0 bit (a code of all ones is not allowed).
+    out += std::string("\xFF\xC4\x00\x14\x00\x01", 6) + std::string(15, '\0') + '\0';
+    // The first DC scan of all three components; the AC coefficients are never sent.
+    out += std::string("\xFF\xDA\x00\x0C\x03\x01\x00\x02\x00\x03\x00\x00\x00\x00", 14);
+    const size_t blocks = static_cast<size_t>((side + 7) / 8) * static_cast<size_t>((side + 7) / 8);
+    JpegBitWriter bits(out);
+    for (size_t i = 0; i < blocks * 3; ++i) {
+        bits.put(0, 1);  // no change of the DC value: one colour throughout
     }
     bits.finish();
     out += "\xFF\xD9";

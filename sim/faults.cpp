@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "hosts.h"
+#include "image.h"
 #include "pages.h"
 #include "text/gbk.h"
 
@@ -16,6 +17,9 @@ constexpr milliseconds kSlowDelay{2000};
 constexpr milliseconds kLongestStall{120000};
 // Ten bytes a second: a byte comes well inside any stall time-out, and a page still takes minutes.
 constexpr milliseconds kTrickleInterval{100};
+// As many pixels as a client can be expected to show (25 million), in files of a few hundred
+// kilobytes at most.
+constexpr int kBigPictureSide = 5000;
 
 // Announces the whole body, sends half of it and then holds the connection silently until the
 // server stops (or a long while has passed, so a forgotten client cannot hold it for ever).
@@ -101,7 +105,35 @@ void oversize_headers(ServerResponse& response) {
     response.headers = std::move(others);
 }
 
+struct BigPictures {
+    std::string png = encode_plain_interlaced_png(kBigPictureSide);
+    std::string jpeg = encode_plain_progressive_jpeg(kBigPictureSide);
+};
+
+// Made once, on first use (it takes a moment: the PNG is a hundred megabytes deflated).
+const BigPictures& big_pictures() {
+    static const BigPictures pictures;
+    return pictures;
+}
+
+// Every picture becomes a big one of its own format; a GIF becomes a PNG.
+void enlarge_picture(ServerResponse& response) {
+    const bool is_jpeg = content_type_starts(response, "image/jpeg");
+    response.body = is_jpeg ? big_pictures().jpeg : big_pictures().png;
+    for (auto& [name, value] : response.headers) {
+        if (name == "Content-Type") {
+            value = is_jpeg ? "image/jpeg" : "image/png";
+        }
+    }
+}
+
 }  // namespace
+
+void prepare_fault(Fault fault) {
+    if (fault == Fault::big_picture) {
+        big_pictures();
+    }
+}
 
 std::optional<ServerResponse> fault_instead(Fault fault, const std::string& host,
                                             const ServerRequest& request) {
@@ -152,6 +184,11 @@ void apply_fault(Fault fault, ServerResponse& response) {
             // As if the picture files themselves had been cut short: the answer is whole.
             if (content_type_starts(response, "image/")) {
                 response.body.resize(response.body.size() / 2);
+            }
+            break;
+        case Fault::big_picture:
+            if (content_type_starts(response, "image/")) {
+                enlarge_picture(response);
             }
             break;
         default:

@@ -38,4 +38,11 @@ std::string encode_jpeg(const Image& image);
 // GIF with a fixed 128-colour palette, written without compression.
 std::string encode_gif(const Image& image);
 
+// Pictures of side x side pixels of one colour whose files stay small however large the side,
+// in the shapes that cost a decoder most: an interlaced 8-bit RGBA PNG (read whole before it
+// can be scaled) and a progressive JPEG (its coefficients are held for the whole picture) that
+// carries its DC scan only.
+std::string encode_plain_interlaced_png(int side);
+std::string encode_plain_progressive_jpeg(int side);
+
 }  // namespace tamsor::sim

@@ -26,6 +26,7 @@ constexpr std::pair<Fault, const char*> kFaultNames[] = {
     {Fault::foreign_schemes, "foreign_schemes"},
     {Fault::cut_pictures, "cut_pictures"},
     {Fault::trickle, "trickle"},
+    {Fault::big_picture, "big_picture"},
 };
 // clang-format on
 
@@ -164,6 +165,7 @@ std::string Simulator::forum_host() const {
 }
 
 void Simulator::set_fault(Fault fault) {
+    prepare_fault(fault);
     impl_->state.fault = fault;
 }
 

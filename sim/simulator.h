@@ -38,6 +38,7 @@ enum class Fault {
     foreign_schemes,   // picture addresses in posts use "file://" and "ftp://"
     cut_pictures,      // pictures, the captcha among them, are complete answers of half their bytes
     trickle,           // every answer's body comes one byte every 100 ms
+    big_picture,       // pictures, the captcha among them, are 5000 x 5000 in files of kilobytes
 };
 
 // The fault's name as the executable's --fault option takes it ("slow", "empty_200", ...).

@@ -1,3 +1,5 @@
+#include <sys/prctl.h>
+
 #include <QApplication>
 
 #include <cstdio>
@@ -54,6 +56,9 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> answered = answer_command_line(argc, argv)) {
         return *answered;
     }
+    // The process holds the password for a while: no core dump may write it to disk, and no
+    // other process of the user may read it through ptrace or /proc/<pid>/mem.
+    prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
     // The toolkit sees the program name only, so its own options are not read either.
     int toolkit_argc = 1;
     QApplication application(toolkit_argc, argv);

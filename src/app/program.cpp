@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "forum/message_texts.h"
+#include "app/request_wait.h"
 #include "http/http_request.h"
 #include "ui/board_browser_window.h"
 #include "ui/borderless_window.h"
@@ -64,7 +65,7 @@ void Program::install_wait_pump() {
             return;
         }
         ++pump_depth;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        pump_events_during_request();
         --pump_depth;
     });
 }

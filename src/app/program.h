@@ -70,7 +70,8 @@ public:
 
     int modal_depth() const { return static_cast<int>(modal_loops_.size()); }
 
-    // Lets the windows repaint while a request runs on the window thread; user input waits.
+    // Lets the windows repaint while a request runs on the window thread; input is dropped, and
+    // Esc cancels the request (see request_wait.h).
     static void install_wait_pump();
 
 signals:

@@ -6,6 +6,7 @@
 #include "http/http_request.h"
 #include "text/gbk.h"
 #include "text/strings.h"
+#include "text/wipe.h"
 
 namespace tamsor {
 namespace {
@@ -21,9 +22,22 @@ std::string forward_url(const ForumHosts& hosts) {
 
 std::string login_form_body(const ForumHosts& hosts, const LoginForm& form) {
     // Only the name is encoded: the account host reads password and code as typed.
-    return "lgt=0&username=" + url_encode(form.account_name) + "&password=" + form.password +
-           "&idcode=" + form.captcha_code + "&forward=" + forward_url(hosts) +
-           "&logincd=&app=checklogin";
+    const std::string name = url_encode(form.account_name);
+    const std::string tail = "&forward=" + forward_url(hosts) + "&logincd=&app=checklogin";
+    const std::string_view parts[] = {
+        "lgt=0&username=", name, "&password=", form.password, "&idcode=", form.captcha_code, tail};
+    // Made in one buffer of its final size: a buffer outgrown on the way would be freed with
+    // the password still in it.
+    size_t size = 0;
+    for (std::string_view part : parts) {
+        size += part.size();
+    }
+    std::string body;
+    body.reserve(size);
+    for (std::string_view part : parts) {
+        body += part;
+    }
+    return body;
 }
 
 std::optional<int32_t> classify_login_answer(const ForumHosts& hosts, std::string_view answer) {
@@ -44,8 +58,15 @@ void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view) 
     HttpRequest request;
     request.url = hosts.account_url("/index.php");
     request.method = static_cast<int>(HttpMethod::post);
-    request.post_text = login_form_body(hosts, view.login_form());
-    const std::string answer = page_text(http_request(request).body);
+    LoginForm form = view.login_form();
+    request.post_text = login_form_body(hosts, form);
+    wipe(form.password);
+    HttpResponse response = http_request(request);
+    // Once the request is out, the copies of the password this operation holds go: the form
+    // body and the body as sent (its GBK bytes).
+    wipe(request.post_text);
+    wipe(response.post_bytes);
+    const std::string answer = page_text(response.body);
 
     // Only the three known answers say anything about name, password or code; any other, or none,
     // is reported as the forum not answering, and the captcha stays for another try.

@@ -38,6 +38,7 @@ enum class HttpError {
     setup_refused,    // libcurl refused a set-up call the request's safety rests on
     too_large,        // body over the cap
     too_many_redirects,
+    cancelled,        // given up on request of the thread's own wait pump
     transfer_failed,  // anything else the transport reported
 };
 
@@ -94,6 +95,11 @@ void set_wait_pump(std::function<void()> pump);
 // true (it is read with the wait pump's rhythm): for a worker whose answers nobody wants any
 // more. nullptr stops watching. The flag has to outlive the setting.
 void set_thread_abandon_flag(const std::atomic<bool>* flag);
+
+// Makes every transfer the calling thread is waiting on give up as soon as the pump returns to
+// it (HttpError::cancelled, empty body). Meant for the wait pump: the window layer cancels a
+// request of the window thread this way. Transfers of other threads go on.
+void cancel_waiting_transfers();
 
 // Forgets every cookie of the process-wide store (for tests that need a fresh session).
 void clear_cookie_store();

@@ -19,6 +19,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kPumpInterval = std::chrono::milliseconds(15);
 
+// How often this thread's waiting transfers were cancelled; a transfer that sees the count
+// change while it waits gives up.
+thread_local unsigned cancel_count = 0;
+
 // What one hop of a transfer has received so far.
 struct HopState {
     size_t max_body = 0;
@@ -28,6 +32,7 @@ struct HopState {
     bool over_cap = false;
     bool connected = false;
     HttpError ended_by = HttpError::none;  // the bound of ours that ended the hop, if one did
+    const unsigned cancels_at_start = cancel_count;
     Clock::time_point last_activity = Clock::now();
     // The window of the minimum rate, from the first byte of the answer on.
     bool answering = false;
@@ -37,6 +42,7 @@ struct HopState {
     curl_off_t uploaded = 0;
 
     void touch() { last_activity = Clock::now(); }
+    bool cancelled() const { return cancel_count != cancels_at_start; }
 
     void received(size_t bytes) {
         touch();
@@ -309,6 +315,11 @@ CURLcode perform_hop(CURLM* multi, CURL* easy, HopState& state, const HttpLimits
         if (Clock::now() - last_pump >= kPumpInterval) {
             call_pump(pump);
             last_pump = Clock::now();
+            if (state.cancelled()) {
+                state.ended_by = HttpError::cancelled;
+                result = CURLE_ABORTED_BY_CALLBACK;
+                break;
+            }
         }
     }
     curl_multi_remove_handle(multi, easy);
@@ -420,6 +431,10 @@ TransferResult transfer(const TransferPlan& plan) {
 
 void set_thread_abandon_flag(const std::atomic<bool>* flag) {
     abandon_flag = flag;
+}
+
+void cancel_waiting_transfers() {
+    ++cancel_count;
 }
 
 TransferResult run_transfer(const TransferPlan& plan) {

@@ -14,6 +14,7 @@ ImageViewerWindow::ImageViewerWindow(app::Program& program)
     picture_ = new PictureBox(this, QStringLiteral("图片框1"),
                               {0, 0, start_picture_side, start_picture_side},
                               PictureBox::Fit::stretch, QStringLiteral("图片"));
+    picture_->set_kept_size(kept_picture_size);
     close_ = new PictureButton(picture_, QStringLiteral("图形按钮1"), {0, 0, 32, 32},
                                ButtonArt::close_cross, QStringLiteral("关闭"));
     connect(close_, &PictureButton::clicked, this,
@@ -49,7 +50,8 @@ void ImageViewerWindow::zoom(int step) {
 void ImageViewerWindow::restore_start_size() {
     picture_->resize(start_picture_side, start_picture_side);
     resize(start_size);
-    picture_->set_picture_bytes(program_.state().viewer_image_data);
+    // The box still holds the picture viewer_image_data gave, read at its kept size; reading
+    // the bytes again would give the same picture at the cost of another read.
 }
 
 }  // namespace tamsor::ui

@@ -19,6 +19,9 @@ public:
     static constexpr QSize start_size{509, 510};
     static constexpr int start_picture_side = 512;
     static constexpr int zoom_step = 20;
+    // The picture is kept scaled to at most this size: the zoom shows it sharp to four times
+    // the start size and enlarges it beyond that, so a huge picture costs no more than this.
+    static constexpr QSize kept_picture_size{2048, 2048};
     // Shrinking stops here, so the close button always stays in view.
     static constexpr QSize smallest_size{109, 110};
 

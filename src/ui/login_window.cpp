@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include <string.h>
+
 #include "app/program.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
@@ -15,6 +17,15 @@ namespace {
 
 const QString signature = QStringLiteral(" · 自制小工具");
 const QString credit_line = QStringLiteral(" —— 小工具, 请勿滥用");
+
+// The box's text as UTF-8, without leaving the conversion's own buffer behind with it in. The
+// box's own copy stays for as long as the box holds it: the toolkit offers no way to wipe it.
+std::string secret_text(const QLineEdit& box) {
+    QByteArray utf8 = box.text().toUtf8();
+    std::string text(utf8.constData(), static_cast<size_t>(utf8.size()));
+    explicit_bzero(utf8.data(), static_cast<size_t>(utf8.size()));
+    return text;
+}
 
 }  // namespace
 
@@ -67,7 +78,7 @@ void LoginWindow::created() {
 }
 
 LoginForm LoginWindow::login_form() {
-    return {account_name_->text().toStdString(), password_->text().toStdString(),
+    return {account_name_->text().toStdString(), secret_text(*password_),
             captcha_code_->text().toStdString()};
 }
 

@@ -19,7 +19,7 @@ bool is_forum_picture_format(const QByteArray& format) {
 
 }  // namespace
 
-QImage decode_picture(const std::string& bytes) {
+QImage decode_picture(const std::string& bytes, QSize bound) {
     if (bytes.empty()) {
         return {};
     }
@@ -43,10 +43,18 @@ QImage decode_picture(const std::string& bytes) {
         if (too_big) {
             return {};
         }
+        if (declared != declared.boundedTo(bound)) {
+            reader.setScaledSize(declared.boundedTo(bound));
+        }
     }
     QImage image;
     if (!reader.read(&image)) {
         return {};
+    }
+    // A picture that did not declare its size is scaled here, once it is known.
+    if (image.size() != image.size().boundedTo(bound)) {
+        image = image.scaled(image.size().boundedTo(bound), Qt::IgnoreAspectRatio,
+                             Qt::SmoothTransformation);
     }
     return image;
 }
@@ -75,8 +83,11 @@ void PictureBox::set_picture(const QPixmap& picture) {
 }
 
 void PictureBox::set_picture_bytes(const std::string& bytes) {
-    QImage image = decode_picture(bytes);
-    set_picture(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
+    picture_ = QPixmap();  // the old picture goes before the new one is read
+    QImage image = decode_picture(bytes, kept_size_.isValid() ? kept_size_ : size() * 2);
+    // The pixmap takes the image's pixels over where it can, so the two are not kept side by
+    // side.
+    set_picture(image.isNull() ? QPixmap() : QPixmap::fromImage(std::move(image)));
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {

@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTest>
 #include <QTimer>
+
+#include <iostream>
 
 #include "catalogue.h"
 #include "forum/message_texts.h"
@@ -31,6 +34,8 @@ constexpr int kBoundMs = 6000;
 constexpr char kPunchSuccess[] = "恭喜您，签到成功！";
 constexpr char kNoAnswer[] = "论坛没有回应，请稍后再试。";
 constexpr char kFetchFailed[] = "状态：获取失败";
+// How long a request of the window thread may go on after Esc.
+constexpr qint64 kCancelMs = 500;
 
 // Faults after which no page of either host can be read (a slow answer comes after the
 // shortened stall time-out).
@@ -40,16 +45,21 @@ bool answerless(Fault fault) {
            fault == Fault::redirect_loop || fault == Fault::trickle;
 }
 
-class HostileForum : public ClientTest, public ::testing::WithParamInterface<Fault> {
+class HostileForumTest : public ClientTest {
 protected:
+    // Short limits, so that every fault ends soon, unless the product's own are asked for.
+    explicit HostileForumTest(bool product_limits = false) : product_limits_(product_limits) {}
+
     void SetUp() override {
         saved_limits_ = http_limits();
-        HttpLimits limits = saved_limits_;
-        limits.connect_timeout = std::chrono::milliseconds(1000);
-        limits.stall_timeout = kStall;
-        limits.min_rate_window = kRateWindow;
-        limits.total_timeout = std::chrono::milliseconds(3000);
-        limits.max_body_bytes = 4u << 20;
+        HttpLimits limits;
+        if (!product_limits_) {
+            limits.connect_timeout = std::chrono::milliseconds(1000);
+            limits.stall_timeout = kStall;
+            limits.min_rate_window = kRateWindow;
+            limits.total_timeout = std::chrono::milliseconds(3000);
+            limits.max_body_bytes = 4u << 20;
+        }
         set_http_limits(limits);
         ClientTest::SetUp();
         // Whatever opens the message window, its text is written down and it is closed again,
@@ -95,10 +105,26 @@ protected:
     // A post whose title and board name look like markup, with a pop-up and body pictures.
     static sim::Thread markup_post() { return sim::threads_of(sim::boards().back()).front(); }
 
+    // Signs in while the forum behaves and opens the operations window.
+    void sign_in() {
+        sim_.set_fault(Fault::none);
+        program_->close_window(WindowKind::login);
+        program_->open_window(WindowKind::login);
+        ASSERT_TRUE(shown(WindowKind::login));
+        fill_login(sim_.last_captcha_code());
+        click(control<QWidget>(WindowKind::login, "图形按钮1"));
+        ASSERT_TRUE(said(std::string(success_message)));
+        program_->open_window(WindowKind::operations);
+        ASSERT_TRUE(shown(WindowKind::operations));
+    }
+
+    bool product_limits_;
     QTimer closer_;
     std::vector<std::string> messages_;
     HttpLimits saved_limits_;
 };
+
+class HostileForum : public HostileForumTest, public ::testing::WithParamInterface<Fault> {};
 
 TEST_P(HostileForum, EveryWindowOperationEndsInTimeAndClaimsNothingFalse) {
     const Fault fault = GetParam();
@@ -119,16 +145,11 @@ TEST_P(HostileForum, EveryWindowOperationEndsInTimeAndClaimsNothingFalse) {
         EXPECT_TRUE(shown(WindowKind::login)) << "the login window stays for another try";
         // Sign in while the forum behaves, so the rest has a session to lose: a new login
         // window, with a captcha the forum really sent.
-        sim_.set_fault(Fault::none);
-        program_->close_window(WindowKind::login);
-        program_->open_window(WindowKind::login);
-        ASSERT_TRUE(shown(WindowKind::login));
-        fill_login(sim_.last_captcha_code());
-        click(control<QWidget>(WindowKind::login, "图形按钮1"));
-        ASSERT_TRUE(said(std::string(success_message)));
+        ASSERT_NO_FATAL_FAILURE(sign_in());
+    } else {
+        program_->open_window(WindowKind::operations);
+        ASSERT_TRUE(shown(WindowKind::operations));
     }
-    program_->open_window(WindowKind::operations);
-    ASSERT_TRUE(shown(WindowKind::operations));
     EXPECT_FALSE(program_->window_exists(WindowKind::login));
     EXPECT_TRUE(wait_until([&] { return profile_shown(); }, kBoundMs));
     sim_.set_fault(fault);
@@ -220,6 +241,81 @@ TEST_P(HostileForum, EveryWindowOperationEndsInTimeAndClaimsNothingFalse) {
          {WindowKind::operations, WindowKind::board_browser, WindowKind::post_viewer}) {
         EXPECT_TRUE(shown(kind)) << static_cast<int>(kind);
     }
+}
+
+// Requests that hold the window thread, against a forum that answers late or never, with the
+// product's limits (30 s of silence, 60 s in all): only Esc can end them soon.
+class EscDuringRequest : public HostileForumTest {
+protected:
+    EscDuringRequest() : HostileForumTest(true) {}
+
+    // Runs the action, pressing Esc on the window 200 ms into it: the action returns soon after,
+    // and the window stays open.
+    void expect_given_up(WindowKind target, const std::function<void()>& action) {
+        QElapsedTimer since_esc;
+        QTimer esc;
+        esc.setSingleShot(true);
+        QObject::connect(&esc, &QTimer::timeout, [&] {
+            since_esc.start();
+            QTest::keyClick(window(target), Qt::Key_Escape);
+        });
+        esc.start(200);
+        action();
+        ASSERT_TRUE(since_esc.isValid()) << "the request ended before Esc";
+        std::cout << window(target)->objectName().toStdString() << ": the request gave up "
+                  << since_esc.elapsed() << " ms after Esc\n";
+        EXPECT_LT(since_esc.elapsed(), kCancelMs);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(shown(target)) << "the Esc that cancels does not close the window";
+    }
+};
+
+TEST_F(EscDuringRequest, GivesUpEveryWindowRequestAndLeavesWorkersAlone) {
+    sim_.set_fault(Fault::stall);
+    expect_given_up(WindowKind::login, [&] { program_->open_window(WindowKind::login); });
+    EXPECT_FALSE(control<ui::PictureBox>(WindowKind::login, "图片框2")->has_picture());
+    fill_login("ABCD");
+    expect_given_up(WindowKind::login,
+                    [&] { click(control<QWidget>(WindowKind::login, "图形按钮1")); });
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+
+    ASSERT_NO_FATAL_FAILURE(sign_in());
+    EXPECT_TRUE(wait_until([&] { return profile_shown(); }, kBoundMs));
+    sim_.set_fault(Fault::stall);
+    messages_.clear();
+    expect_given_up(WindowKind::operations,
+                    [&] { click(control<QWidget>(WindowKind::operations, "图形按钮1")); });
+
+    program_->open_window(WindowKind::board_browser);
+    control<QLineEdit>(WindowKind::board_browser, "编辑框2")
+        ->setText(QString::fromStdString(board_url()));
+    expect_given_up(WindowKind::board_browser,
+                    [&] { click(control<QWidget>(WindowKind::board_browser, "图形按钮3")); });
+    EXPECT_EQ(list("列表框3")->count(), 0);
+    EXPECT_NE(label_text(WindowKind::board_browser, "标签9"), "状态：100％");
+
+    program_->state().selected_post_id = "r" + std::to_string(markup_post().tid);
+    expect_given_up(WindowKind::post_viewer,
+                    [&] { program_->open_window(WindowKind::post_viewer); });
+    EXPECT_EQ(label_text(WindowKind::post_viewer, "帖子标题"), "");
+
+    program_->state().viewer_image_url = "http://" + sim_.forum_host() + "/images/a.jpg";
+    expect_given_up(WindowKind::image_viewer,
+                    [&] { program_->open_window(WindowKind::image_viewer); });
+    EXPECT_FALSE(control<ui::PictureBox>(WindowKind::image_viewer, "图片框1")->has_picture());
+    QTest::keyClick(window(WindowKind::image_viewer), Qt::Key_Escape);
+    EXPECT_FALSE(program_->window_exists(WindowKind::image_viewer)) << "no request: Esc closes";
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+
+    // A profile fetch on its worker, under way when Esc gives up a post read, still finishes.
+    sim_.set_fault(Fault::slow);
+    auto* db = control<QLabel>(WindowKind::operations, "DB");
+    db->setText("-");
+    click(control<QWidget>(WindowKind::operations, "图形按钮2"));
+    expect_given_up(WindowKind::post_viewer,
+                    [&] { click(control<QWidget>(WindowKind::post_viewer, "图形按钮1")); });
+    EXPECT_TRUE(wait_until([&] { return db->text() != "-" && profile_shown(); }, kBoundMs));
+    EXPECT_FALSE(db->text().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFaults, HostileForum, ::testing::ValuesIn(sim::all_faults()),

@@ -1,5 +1,6 @@
-// Pictures from a hostile post: a header that declares a gigantic picture, and pictures cut off
-// half-way. Neither may be shown, and neither may cost the memory it asks for.
+// Pictures from a hostile post: a header that declares a gigantic picture, pictures cut off
+// half-way, and the largest pictures shown, in every box at once. None may cost the memory it
+// asks for.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <zlib.h>
@@ -8,11 +9,15 @@
 #include <QImageWriter>
 
 #include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "http/http_request.h"
 #include "pictures.h"
 #include "ui/picture_box.h"
+#include "ui/post_viewer_window.h"
+#include "ui_test_support.h"
 
 namespace tamsor {
 namespace {
@@ -184,6 +189,70 @@ TEST(HostilePictures, OnlyForumPictureFormatsAreRead) {
         {"PPM", encoded_picture("ppm")},
         {"ICO", encoded_picture("ico")},
     });
+}
+
+// A line of /proc/self/status in MiB ("VmRSS", "VmHWM"); -1 when it cannot be read.
+long status_mib(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(key + ":")) {
+            return std::stol(line.substr(key.size() + 1)) / 1024;
+        }
+    }
+    return -1;
+}
+
+// Sets the peak resident size back to the present one.
+bool reset_peak_memory() {
+    std::ofstream clear_refs("/proc/self/clear_refs");
+    clear_refs << "5";
+    clear_refs.flush();
+    return clear_refs.good();
+}
+
+bool built_with_sanitizer() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return true;
+#else
+    return false;
+#endif
+}
+
+using PictureMemory = test::ClientTest;
+
+// The largest pictures a post may bring, in the shapes that cost their decoders most (an
+// interlaced PNG and a progressive JPEG), in all three boxes at once: both thumbnails of the
+// post viewer and the image viewer.
+TEST_F(PictureMemory, ThreeBoxesOfTheLargestPicturesStayBounded) {
+    if (built_with_sanitizer()) {
+        GTEST_SKIP() << "a sanitizer's allocator holds on to freed memory";
+    }
+    using app::WindowKind;
+    sim_.set_fault(sim::Fault::big_picture);
+    const std::string png_url = "http://" + sim_.forum_host() + "/images/big.png";
+    const ByteArray png = fetch_url_bytes(png_url);
+    const ByteArray jpeg = fetch_url_bytes("http://" + sim_.forum_host() + "/images/big.jpg");
+    program_->open_window(WindowKind::post_viewer);
+    auto* post = program_->window_as<ui::PostViewerWindow>(WindowKind::post_viewer);
+    ASSERT_NE(post, nullptr);
+    program_->state().viewer_image_url = png_url;
+    if (!reset_peak_memory()) {
+        GTEST_SKIP() << "the peak memory cannot be reset here";
+    }
+    const long before = status_mib("VmRSS");
+
+    post->show_popup_picture(jpeg);
+    post->show_body_picture(png);
+    program_->open_window(WindowKind::image_viewer);
+    const long growth = status_mib("VmHWM") - before;
+
+    for (auto [kind, name] : {std::pair{WindowKind::post_viewer, "图片框2"},
+                              {WindowKind::post_viewer, "图片框3"},
+                              {WindowKind::image_viewer, "图片框1"}}) {
+        EXPECT_TRUE(control<ui::PictureBox>(kind, name)->has_picture()) << name;
+    }
+    RecordProperty("peak_growth_mib", static_cast<int>(growth));
+    EXPECT_LT(growth, 250) << "MiB";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "text/strings.h"
+#include "text/wipe.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,22 @@ TEST(SmallHelpers, TrimLowerContains) {
     EXPECT_EQ(to_lower_ascii("HTTP://Ä中"), "http://Ä中");
     EXPECT_TRUE(contains("abc", "bc"));
     EXPECT_FALSE(contains("abc", "C"));
+}
+
+// A wiped secret leaves zeros in every byte of its buffer, spare capacity included, whether the
+// string holds it within itself or on the heap; the buffer stays the string's, now empty.
+TEST(Wipe, ZeroesTheWholeBufferItKeeps) {
+    std::string on_heap(100, 'p');
+    on_heap.resize(60);  // the spare capacity still holds secret bytes
+    std::string within = "pw";
+    for (std::string* secret : {&on_heap, &within}) {
+        const char* buffer = secret->data();
+        const size_t capacity = secret->capacity();
+        wipe(*secret);
+        EXPECT_TRUE(secret->empty());
+        EXPECT_EQ(secret->data(), buffer);
+        EXPECT_EQ(std::string_view(buffer, capacity), std::string(capacity, '\0'));
+    }
 }
 
 }  // namespace
