@@ -11,8 +11,8 @@
 #include <system_error>
 #include <thread>
 
-#include "forum/message_texts.h"
 #include "app/request_wait.h"
+#include "forum/message_texts.h"
 #include "http/http_request.h"
 #include "ui/board_browser_window.h"
 #include "ui/borderless_window.h"

@@ -8,9 +8,11 @@ namespace {
 constexpr std::string_view kStatusPrefix = "状态：";
 constexpr std::string_view kFetchFailedStatus = "状态：获取失败";
 constexpr std::string_view kSignedOutStatus = "状态：登录失效";
+constexpr std::string_view kCancelledStatus = "状态：已取消";
 
 ForumAnswer judged(long status, HttpError error, std::string_view body) {
-    return {error == HttpError::none && status / 100 == 2 && !body.empty(), page_text(body)};
+    return {error == HttpError::none && status / 100 == 2 && !body.empty(),
+            error == HttpError::cancelled, page_text(body)};
 }
 
 }  // namespace
@@ -40,11 +42,21 @@ PageVerdict judge_page(const ForumAnswer& answer) {
     if (is_sign_in_page(answer.text)) {
         return PageVerdict::signed_out;
     }
+    if (answer.cancelled) {
+        return PageVerdict::cancelled;
+    }
     return answer.answered ? PageVerdict::page : PageVerdict::no_answer;
 }
 
 std::string_view failure_status(PageVerdict verdict) {
-    return verdict == PageVerdict::signed_out ? kSignedOutStatus : kFetchFailedStatus;
+    switch (verdict) {
+        case PageVerdict::signed_out:
+            return kSignedOutStatus;
+        case PageVerdict::cancelled:
+            return kCancelledStatus;
+        default:
+            return kFetchFailedStatus;
+    }
 }
 
 std::string_view failure_caption(PageVerdict verdict) {

@@ -10,8 +10,9 @@ namespace tamsor {
 
 // What a GET of a forum page brought back.
 struct ForumAnswer {
-    bool answered = false;  // a final 2xx answer with a body
-    std::string text;       // the body as text, error pages included; "" when nothing came
+    bool answered = false;   // a final 2xx answer with a body
+    bool cancelled = false;  // the user gave the request up (Esc)
+    std::string text;        // the body as text, error pages included; "" when nothing came
 };
 
 // GET through the request engine with the shared cookie store.
@@ -29,13 +30,15 @@ enum class PageVerdict {
     page,        // a page to read
     signed_out,  // the sign-in form instead of the page
     no_answer,   // nothing, or an error answer
+    cancelled,   // the user gave the request up: nothing to tell them
 };
 // The sign-in form counts whatever its status; otherwise only a 2xx answer with a body is a page.
 PageVerdict judge_page(const ForumAnswer& answer);
 
-// What a window's status label says when a fetch brought no page to read.
-std::string_view failure_status(PageVerdict verdict);  // "状态：获取失败" or "状态：登录失效"
+// What a window's status label says when a fetch brought no page to read: "状态：获取失败",
+// "状态：登录失效" or "状态：已取消".
+std::string_view failure_status(PageVerdict verdict);
 // The same words without the status prefix, for a caption.
-std::string_view failure_caption(PageVerdict verdict);  // "获取失败" or "登录失效"
+std::string_view failure_caption(PageVerdict verdict);
 
 }  // namespace tamsor

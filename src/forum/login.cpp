@@ -66,6 +66,9 @@ void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view) 
     // body and the body as sent (its GBK bytes).
     wipe(request.post_text);
     wipe(response.post_bytes);
+    if (response.error == HttpError::cancelled) {
+        return;  // the user gave it up with Esc and knows it brought nothing
+    }
     const std::string answer = page_text(response.body);
 
     // Only the three known answers say anything about name, password or code; any other, or none,

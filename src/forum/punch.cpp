@@ -90,7 +90,11 @@ void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view) {
                   "&nowtime=" + timestamp + "&verify=" + state.verify_hash;
     request.method = static_cast<int>(HttpMethod::post);
     request.post_text = "step=2";
-    const std::string answer = page_text(http_request(request).body);
+    const HttpResponse response = http_request(request);
+    if (response.error == HttpError::cancelled) {
+        return;  // the user gave it up with Esc and knows it brought nothing
+    }
+    const std::string answer = page_text(response.body);
 
     const std::optional<int32_t> code = classify_punch_answer(answer);
     if (!code && is_sign_in_page(answer)) {
@@ -101,7 +105,7 @@ void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view) {
     // guessing, and "already punched" or a success would be claims the forum never made.
     state.message_code = code.value_or(no_answer_code);
     view.show_message();
-    if (*code == kPunchDone) {
+    if (code == kPunchDone) {
         view.start_profile_worker();
     }
 }

@@ -127,7 +127,7 @@ void load_thread_list(const ForumHosts& /*hosts*/, ThreadListView& view) {
         status_step(view, i, ids);
     }
 
-    if (verdict == PageVerdict::no_answer) {
+    if (verdict != PageVerdict::page) {
         view.set_status(failure_status(verdict));
     }
     // The status rule re-enables the button only at a last row it did not climb on: a short first

@@ -292,12 +292,12 @@ TEST_F(EscDuringRequest, GivesUpEveryWindowRequestAndLeavesWorkersAlone) {
     expect_given_up(WindowKind::board_browser,
                     [&] { click(control<QWidget>(WindowKind::board_browser, "图形按钮3")); });
     EXPECT_EQ(list("列表框3")->count(), 0);
-    EXPECT_NE(label_text(WindowKind::board_browser, "标签9"), "状态：100％");
+    EXPECT_EQ(label_text(WindowKind::board_browser, "标签9"), "状态：已取消");
 
     program_->state().selected_post_id = "r" + std::to_string(markup_post().tid);
     expect_given_up(WindowKind::post_viewer,
                     [&] { program_->open_window(WindowKind::post_viewer); });
-    EXPECT_EQ(label_text(WindowKind::post_viewer, "帖子标题"), "");
+    EXPECT_EQ(label_text(WindowKind::post_viewer, "帖子标题"), "已取消");
 
     program_->state().viewer_image_url = "http://" + sim_.forum_host() + "/images/a.jpg";
     expect_given_up(WindowKind::image_viewer,
