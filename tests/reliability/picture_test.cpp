@@ -210,21 +210,13 @@ bool reset_peak_memory() {
     return clear_refs.good();
 }
 
-bool built_with_sanitizer() {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    return true;
-#else
-    return false;
-#endif
-}
-
 using PictureMemory = test::ClientTest;
 
 // The largest pictures a post may bring, in the shapes that cost their decoders most (an
 // interlaced PNG and a progressive JPEG), in all three boxes at once: both thumbnails of the
 // post viewer and the image viewer.
 TEST_F(PictureMemory, ThreeBoxesOfTheLargestPicturesStayBounded) {
-    if (built_with_sanitizer()) {
+    if (test::built_with_sanitizer()) {
         GTEST_SKIP() << "a sanitizer's allocator holds on to freed memory";
     }
     using app::WindowKind;

@@ -22,6 +22,16 @@ namespace tamsor::test {
 // Processes events until the condition holds or the time is up; whether it held.
 bool wait_until(const std::function<bool()>& condition, int timeout_ms = 10000);
 
+// Whether this build runs under a sanitizer, whose allocator holds on to freed memory: resident
+// sizes say nothing about the program's own then.
+constexpr bool built_with_sanitizer() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return true;
+#else
+    return false;
+#endif
+}
+
 // A run of the client against a simulator in this process.
 class ClientTest : public testing::Test {
 protected:
