@@ -14,6 +14,7 @@
 #include <string>
 
 #include "big_pages.h"
+#include "forum/page_patterns.h"
 #include "forum/shared_state.h"
 #include "http/url.h"
 #include "keeping_views.h"
@@ -28,11 +29,11 @@ const std::string kBoardAddress = kHosts.forum_root_url() + "thread.php?fid=11";
 const std::string kPostAddress = kHosts.forum_root_url() + "r11001/";
 const std::string kLongLinePostAddress = kHosts.forum_root_url() + "r11002/";
 
-// The operations keep their patterns to themselves; the matcher benchmarks below use the same.
-constexpr std::string_view kBoardNamePattern = R"(<h2 class="forumT mr10">(.*?)</h2>)";
-constexpr std::string_view kBoardLinkPattern = R"re(<a href="(.*?)" class="tittoo")re";
-constexpr std::string_view kTitlePattern = R"(class="subject_t">(.*?)</a>)";
-constexpr std::string_view kThreadIdPattern = R"re(id="a_ajax_(.*?)" class=")re";
+// The operations' own patterns, for the matcher benchmarks below.
+constexpr std::string_view kBoardNamePattern = board_name_pattern;
+constexpr std::string_view kBoardLinkPattern = board_link_pattern;
+constexpr std::string_view kTitlePattern = thread_title_pattern;
+constexpr std::string_view kThreadIdPattern = thread_id_pattern;
 
 void serve_big_pages() {
     const BigPages& pages = big_pages();

@@ -1,5 +1,6 @@
 #include "regex/dialect.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -72,6 +73,7 @@ struct Escape {
 struct GroupCensus {
     int count = 0;
     bool named = false;
+    std::vector<std::string_view> names;  // of groups 1, 2, ...; empty for a group without one
 };
 
 size_t skip_class(std::string_view pattern, size_t k) {
@@ -96,8 +98,11 @@ GroupCensus count_groups(std::string_view pattern) {
             std::string_view rest = pattern.substr(k + 1);
             bool named =
                 rest.starts_with("?<") && !rest.starts_with("?<=") && !rest.starts_with("?<!");
-            census.named = census.named || named;
-            census.count += named || !rest.starts_with("?") ? 1 : 0;
+            if (named || !rest.starts_with("?")) {
+                ++census.count;
+                census.named = census.named || named;
+                census.names.push_back(named ? rest.substr(2, rest.find('>') - 2) : "");
+            }
         }
     }
     return census;
@@ -129,11 +134,22 @@ private:
     std::string out_;
     bool ok_ = true;
     Last last_ = Last::kNothing;
-    std::vector<bool> open_groups_;  // true for a lookbehind, which cannot be repeated
+    // Where the last atom begins in the output, and whether it matches exactly one character.
+    size_t last_begin_ = 0;
+    bool last_single_ = false;
+
+    struct OpenGroup {
+        size_t begin;     // in the output
+        bool lookbehind;  // which cannot be repeated
+    };
+    std::vector<OpenGroup> open_groups_;
 
     char peek(size_t ahead = 0) const { return k_ + ahead < in_.size() ? in_[k_ + ahead] : '\0'; }
 
-    void atom(std::string_view text) {
+    // A group, a back reference or an assertion that can be repeated is not single.
+    void atom(std::string_view text, bool single = true) {
+        last_begin_ = out_.size();
+        last_single_ = single;
         out_ += text;
         last_ = Last::kAtom;
     }
@@ -247,24 +263,58 @@ private:
         return c == '*' || c == '+' || c == '?' || (c == '{' && braces_length() > 0);
     }
 
+    // The most times the quantifier at the current place lets its item repeat; 0 for no limit.
+    unsigned long most_repeats(std::string_view quantifier) const {
+        if (quantifier == "?") {
+            return 1;
+        }
+        size_t comma = quantifier.find(',');
+        if (quantifier[0] != '{' || comma + 2 == quantifier.size()) {
+            return 0;  // "*", "+", "{n,}"
+        }
+        unsigned long most = 0;
+        for (size_t k = comma == std::string_view::npos ? 1 : comma + 1; is_digit(quantifier[k]);
+             ++k) {
+            most = std::min(most * 10 + static_cast<unsigned long>(quantifier[k] - '0'), 1ul << 20);
+        }
+        return most == 0 ? 1 : most;  // "{0}" repeats nothing, which needs no meter either
+    }
+
+    // The meter charges the distance a match moved between two of its visits, so every
+    // repetition is bracketed by two. A repeated character gets a probe before it that runs as
+    // far as the repetition could, metered at both ends: neither the repetition nor its steps
+    // back can go further (and a meter at each of its steps would cost ten times a step).
+    // Anything else repeated is metered before it and after the quantifier, which a
+    // backtracking match passes again each time it takes one repetition back.
     void quantifier() {
         if (last_ != Last::kAtom) {
             ok_ = false;
             return;
         }
         size_t length = in_[k_] == '{' ? braces_length() : 1;
-        out_ += in_.substr(k_, length);
+        std::string_view quantifier = in_.substr(k_, length);
         k_ += length;
-        if (peek() == '?') {
-            out_ += '?';
-            ++k_;
-        }
+        bool lazy = peek() == '?';
+        k_ += lazy ? 1 : 0;
         // "a*+" is possessive in PCRE2 and an error in ECMAScript.
         if (at_quantifier()) {
             ok_ = false;
             return;
         }
-        out_ += kWorkMeter;
+        unsigned long most = most_repeats(quantifier);
+        const std::string meter(kWorkMeter);
+        if (!last_single_) {
+            out_.insert(last_begin_, meter);
+        } else if (most != 1) {
+            std::string item = out_.substr(last_begin_);
+            std::string run = most == 0 ? "*+" : "{0," + std::to_string(most) + "}+";
+            out_.insert(last_begin_, "(?=" + meter + item + run + meter + ")");
+        }
+        out_ += quantifier;
+        out_ += lazy ? "?" : "";
+        if (!last_single_) {
+            out_ += meter;
+        }
         last_ = Last::kNothing;
     }
 
@@ -280,16 +330,19 @@ private:
             prefix = 3;
             lookbehind = true;
         } else if (rest.starts_with("?<")) {
-            prefix = 2;  // a named group: PCRE2 reads "(?<name>" as ECMAScript does
+            prefix = rest.find('>') + 1;  // "(?<name>", which PCRE2 reads as ECMAScript does
+            if (prefix == 0) {
+                ok_ = false;
+                return;
+            }
         } else {
             ok_ = false;  // "(?i)", "(?>", "(?|", "(?C" ...: none of them ECMAScript
             return;
         }
+        open_groups_.push_back({out_.size(), lookbehind});
         out_ += '(';
         out_ += rest.substr(0, prefix);
         k_ += prefix;
-        out_ += kWorkMeter;
-        open_groups_.push_back(lookbehind);
         last_ = Last::kNothing;
     }
 
@@ -298,10 +351,12 @@ private:
             ok_ = false;
             return;
         }
-        bool lookbehind = open_groups_.back();
+        OpenGroup group = open_groups_.back();
         open_groups_.pop_back();
         out_ += ')';
-        last_ = lookbehind ? Last::kAssertion : Last::kAtom;
+        last_begin_ = group.begin;
+        last_single_ = false;
+        last_ = group.lookbehind ? Last::kAssertion : Last::kAtom;
     }
 
     // After the backslash, outside a class.
@@ -317,8 +372,19 @@ private:
             return;
         }
         if (c == 'k' && groups_.named) {
-            ++k_;
-            atom("\\k");  // PCRE2 reads the "<name>" that follows as ECMAScript does
+            size_t end = in_.find('>', k_);
+            if (peek(1) != '<' || end == std::string_view::npos) {
+                ok_ = false;
+                return;
+            }
+            std::string_view name = in_.substr(k_ + 2, end - k_ - 2);
+            size_t group = 0;
+            while (group < groups_.names.size() && groups_.names[group] != name) {
+                ++group;
+            }
+            atom(reference_meter(group + 1) + "\\" + std::string(in_.substr(k_, end + 1 - k_)),
+                 false);
+            k_ = end + 1;
             return;
         }
         if (is_digit(c) && c != '0' && back_reference()) {
@@ -342,9 +408,16 @@ private:
                 atom("\\\\");
                 return;
             case Escape::kNever:
-                atom("(?!)");
+                atom("(?!)", false);
                 return;
         }
+    }
+
+    // A back reference compares as many characters as its group holds: the meter before it,
+    // numbered with the group, charges that many.
+    static std::string reference_meter(size_t group) {
+        return group <= kLastMeteredGroup ? "(?C" + std::to_string(group) + ")"
+                                          : std::string(kWorkMeter);
     }
 
     // "\n" with n a group of the pattern; other numbers are octal or plain digits.
@@ -359,7 +432,8 @@ private:
             return false;
         }
         k_ = k;
-        atom("\\g{" + std::to_string(number) + "}");
+        atom(reference_meter(static_cast<size_t>(number)) + "\\g{" + std::to_string(number) + "}",
+             false);
         return true;
     }
 
@@ -509,7 +583,7 @@ private:
         if (body.empty()) {
             // "[]" matches nothing and "[^]" any character (with the lone surrogates the class
             // may have named, which no UTF-8 text holds).
-            atom(negated ? "[\\x{0}-\\x{10ffff}]" : "(?!)");
+            atom(negated ? "[\\x{0}-\\x{10ffff}]" : "(?!)", negated);
             return;
         }
         atom((negated ? "[^" : "[") + body + "]");

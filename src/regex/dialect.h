@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,9 +12,13 @@
 // rewritten into PCRE2 syntax that means what ECMAScript means, item by item.
 namespace tamsor {
 
-// The callout the rewritten pattern carries wherever a backtracking match comes back to: after
-// every quantifier and at the start of every alternative. The matcher meters its work there.
+// The callout the rewritten pattern carries where the matcher meters its work: in a probe
+// before each repeated character, after each other quantifier and at the start of each
+// alternative, the places a backtracking match comes back to.
 inline constexpr std::string_view kWorkMeter = "(?C)";
+// Before a back reference to group n (up to this one) the callout is "(?Cn)": the matcher then
+// charges the group's length too.
+inline constexpr size_t kLastMeteredGroup = 255;
 
 // The pattern in PCRE2 syntax (to be compiled in UTF mode without PCRE2_MULTILINE), or nothing
 // for a pattern ECMAScript rejects and PCRE2 would read as something else: a quantifier with

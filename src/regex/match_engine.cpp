@@ -18,23 +18,33 @@ constexpr uint32_t kHeapLimitKiB = 64 * 1024;
 constexpr size_t kJitStackStart = 32 * 1024;
 constexpr size_t kJitStackMax = 1024 * 1024;
 
-// The work one execute may do, in units of the meter below. PCRE2's own limits start afresh at
-// every start position, so a page whose every line makes the pattern backtrack over the rest of
-// the line costs (lines x limit) however low the limit is; this budget covers the whole execute,
-// on both paths. One start may take a quarter of it: a start that costs more is given up and the
-// search goes on from the next character, so one hostile line does not hide the lines after it.
-constexpr uint64_t kWorkBudget = 4'000'000;
-constexpr uint64_t kStartBudget = kWorkBudget / 4;
+// The work one execute may do, in units of the meter below: a base and so much a byte of subject,
+// so that the time stays linear in the page. PCRE2's own limits start afresh at every start
+// position, so a page whose every line makes the pattern backtrack over the rest of the line
+// costs (lines x limit) however low the limit is; this budget covers the whole execute, on both
+// paths. The forum's pages take under 2.5 units a byte, and the worst megabyte about 75 ms on
+// the interpreter path. One start may take half the budget: a start that costs more is given up
+// and the search goes on from the next character, so one hostile line does not hide the lines
+// after it.
+constexpr uint64_t kBaseBudget = 256 * 1024;
+constexpr uint64_t kBudgetPerByte = 3;
 
 // Why a match call was cut short by the meter.
 constexpr int kStartTooCostly = PCRE2_ERROR_CALLOUT;
 
-// The meter runs at each callout the rewritten pattern carries (after every quantifier, at the
-// start of every alternative and group), which a backtracking match passes again each time it
-// comes back. A visit costs one unit, plus one for every character the match moved over since
-// the last visit: so a greedy run over a long line costs its length, not one unit.
+// The meter runs at each callout the rewritten pattern carries (around every repetition, at
+// every alternative), which a backtracking match passes again each time it comes back. A visit
+// costs about what a step over four bytes does, plus one unit for every byte the match moved
+// over since the last visit (and, before a back reference, for every byte of the group it
+// compares): so a greedy run over a long line costs its length.
+constexpr uint64_t kVisitCost = 4;
+
 struct WorkMeter {
-    uint64_t left = kWorkBudget;
+    explicit WorkMeter(size_t subject_size)
+        : left(kBaseBudget + kBudgetPerByte * subject_size), start_budget(left / 2) {}
+
+    uint64_t left;
+    uint64_t start_budget;
     uint64_t start_spent = 0;
     PCRE2_SIZE start = PCRE2_UNSET;  // where the attempt being metered began
     PCRE2_SIZE position = 0;
@@ -54,15 +64,20 @@ int meter_work(pcre2_callout_block* block, void* data) {
         meter.start_spent = 0;
     }
     PCRE2_SIZE now = block->current_position;
-    uint64_t cost = 1 + (now > meter.position ? now - meter.position : meter.position - now);
+    uint64_t cost =
+        kVisitCost + (now > meter.position ? now - meter.position : meter.position - now);
     meter.position = now;
+    uint32_t group = block->callout_number;
+    if (group > 0 && group < block->capture_top && block->offset_vector[2 * group] != PCRE2_UNSET) {
+        cost += block->offset_vector[2 * group + 1] - block->offset_vector[2 * group];
+    }
     if (cost > meter.left) {
         meter.left = 0;
         return PCRE2_ERROR_MATCHLIMIT;
     }
     meter.left -= cost;
     meter.start_spent += cost;
-    if (meter.start_spent > kStartBudget) {
+    if (meter.start_spent > meter.start_budget) {
         meter.start_given_up = true;
         return kStartTooCostly;
     }
@@ -148,7 +163,7 @@ std::optional<MatchList> find_matches(std::string_view pattern, std::string_view
     if (compiled == nullptr || context == nullptr) {
         return std::nullopt;
     }
-    WorkMeter meter;
+    WorkMeter meter(subject.size());
     pcre2_set_callout(context, meter_work, &meter);
     MatchList matches;
     matches.group_count = compiled->group_count;
