@@ -47,8 +47,20 @@ pcre2_code* compile(const std::string& pattern, uint32_t options) {
 // that by itself; the interpreter, given that option, checks the subject from the start offset
 // to the end at every call, which is quadratic over a page with many matches. So the
 // interpreter gets a subject checked once by the caller, and the option only for one that fails.
+// Metered, unless JIT code keeps a one-scan pattern linear by itself (see Pcre2Pattern).
+std::optional<std::string> rewrite(const PatternKey& key) {
+    std::optional<Pcre2Pattern> metered = to_pcre2_pattern(key.pattern, key.multiline, true);
+    if (!metered) {
+        return std::nullopt;
+    }
+    if (key.jit && metered->single_scan) {
+        return to_pcre2_pattern(key.pattern, key.multiline, false)->text;
+    }
+    return std::move(metered->text);
+}
+
 std::unique_ptr<CompiledPattern> build(const PatternKey& key) {
-    std::optional<std::string> rewritten = to_pcre2_pattern(key.pattern, key.multiline);
+    std::optional<std::string> rewritten = rewrite(key);
     if (!rewritten) {
         return nullptr;
     }

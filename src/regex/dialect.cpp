@@ -110,17 +110,17 @@ GroupCensus count_groups(std::string_view pattern) {
 
 class Translator {
 public:
-    Translator(std::string_view pattern, bool multiline)
-        : in_(pattern), multiline_(multiline), groups_(count_groups(pattern)) {}
+    Translator(std::string_view pattern, bool multiline, bool metered)
+        : in_(pattern), multiline_(multiline), metered_(metered), groups_(count_groups(pattern)) {}
 
-    std::optional<std::string> run() {
+    std::optional<Pcre2Pattern> run() {
         while (k_ < in_.size() && ok_) {
             step();
         }
         if (!ok_ || !open_groups_.empty()) {
             return std::nullopt;
         }
-        return std::move(out_);
+        return Pcre2Pattern{std::move(out_), !complex_ && repeats_ <= 1};
     }
 
 private:
@@ -129,6 +129,7 @@ private:
 
     std::string_view in_;
     bool multiline_;
+    bool metered_;
     GroupCensus groups_;
     size_t k_ = 0;
     std::string out_;
@@ -139,10 +140,20 @@ private:
     bool last_single_ = false;
 
     struct OpenGroup {
-        size_t begin;     // in the output
+        size_t begin;  // in the output
+        bool lookaround;
         bool lookbehind;  // which cannot be repeated
     };
     std::vector<OpenGroup> open_groups_;
+
+    // Whether the pattern is one scan (see Pcre2Pattern): its repetitions (of more than one
+    // time), and whether anything else rules it out. Before the one repetition there may only be
+    // characters and plain groups, two deep at most.
+    int repeats_ = 0;
+    bool complex_ = false;
+    bool only_characters_so_far_ = true;
+
+    std::string meter() const { return metered_ ? std::string(kWorkMeter) : std::string(); }
 
     char peek(size_t ahead = 0) const { return k_ + ahead < in_.size() ? in_[k_ + ahead] : '\0'; }
 
@@ -157,6 +168,7 @@ private:
     void assertion(std::string_view text) {
         out_ += text;
         last_ = Last::kAssertion;
+        only_characters_so_far_ = false;
     }
 
     void step() {
@@ -180,8 +192,8 @@ private:
                 return;
             case '|':
                 ++k_;
-                out_ += "|";
-                out_ += kWorkMeter;
+                out_ += "|" + meter();
+                complex_ = true;
                 last_ = Last::kNothing;
                 return;
             case '*':
@@ -302,18 +314,24 @@ private:
             return;
         }
         unsigned long most = most_repeats(quantifier);
-        const std::string meter(kWorkMeter);
+        if (most != 1) {
+            ++repeats_;
+            bool in_lookaround = std::any_of(open_groups_.begin(), open_groups_.end(),
+                                             [](const OpenGroup& g) { return g.lookaround; });
+            complex_ = complex_ || !last_single_ || in_lookaround || !only_characters_so_far_ ||
+                       open_groups_.size() > 2;
+        }
         if (!last_single_) {
-            out_.insert(last_begin_, meter);
-        } else if (most != 1) {
+            out_.insert(last_begin_, meter());
+        } else if (most != 1 && metered_) {
             std::string item = out_.substr(last_begin_);
             std::string run = most == 0 ? "*+" : "{0," + std::to_string(most) + "}+";
-            out_.insert(last_begin_, "(?=" + meter + item + run + meter + ")");
+            out_.insert(last_begin_, "(?=" + meter() + item + run + meter() + ")");
         }
         out_ += quantifier;
         out_ += lazy ? "?" : "";
         if (!last_single_) {
-            out_ += meter;
+            out_ += meter();
         }
         last_ = Last::kNothing;
     }
@@ -339,7 +357,10 @@ private:
             ok_ = false;  // "(?i)", "(?>", "(?|", "(?C" ...: none of them ECMAScript
             return;
         }
-        open_groups_.push_back({out_.size(), lookbehind});
+        bool lookaround = prefix >= 2 && rest[1] != ':' && rest[1] != '<';
+        lookaround = lookaround || lookbehind;
+        only_characters_so_far_ = only_characters_so_far_ && !lookaround;
+        open_groups_.push_back({out_.size(), lookaround, lookbehind});
         out_ += '(';
         out_ += rest.substr(0, prefix);
         k_ += prefix;
@@ -415,7 +436,11 @@ private:
 
     // A back reference compares as many characters as its group holds: the meter before it,
     // numbered with the group, charges that many.
-    static std::string reference_meter(size_t group) {
+    std::string reference_meter(size_t group) {
+        complex_ = true;
+        if (!metered_) {
+            return "";
+        }
         return group <= kLastMeteredGroup ? "(?C" + std::to_string(group) + ")"
                                           : std::string(kWorkMeter);
     }
@@ -661,8 +686,9 @@ private:
 
 }  // namespace
 
-std::optional<std::string> to_pcre2_pattern(std::string_view pattern, bool multiline) {
-    return Translator(pattern, multiline).run();
+std::optional<Pcre2Pattern> to_pcre2_pattern(std::string_view pattern, bool multiline,
+                                             bool metered) {
+    return Translator(pattern, multiline, metered).run();
 }
 
 }  // namespace tamsor

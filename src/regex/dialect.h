@@ -20,9 +20,22 @@ inline constexpr std::string_view kWorkMeter = "(?C)";
 // charges the group's length too.
 inline constexpr size_t kLastMeteredGroup = 255;
 
-// The pattern in PCRE2 syntax (to be compiled in UTF mode without PCRE2_MULTILINE), or nothing
-// for a pattern ECMAScript rejects and PCRE2 would read as something else: a quantifier with
-// nothing to repeat or after another one, "(?" forms other than groups and lookarounds, "(*".
-std::optional<std::string> to_pcre2_pattern(std::string_view pattern, bool multiline);
+struct Pcre2Pattern {
+    std::string text;
+    // One scan: at most one repetition (of one character, after nothing but characters and
+    // plain groups), no alternatives, no back references. Such a pattern costs one scan of the
+    // repetition's run a start; PCRE2's JIT code remembers where that scan failed and does not
+    // scan the same stretch again from a later start, so the search stays linear without a
+    // meter, and a meter would cost it that memory (it keeps none with callouts in a pattern
+    // with groups). The interpreter keeps none at all.
+    bool single_scan = false;
+};
+
+// The pattern in PCRE2 syntax (to be compiled in UTF mode without PCRE2_MULTILINE), with the
+// meters or without, or nothing for a pattern ECMAScript rejects and PCRE2 would read as
+// something else: a quantifier with nothing to repeat or after another one, "(?" forms other
+// than groups and lookarounds, "(*".
+std::optional<Pcre2Pattern> to_pcre2_pattern(std::string_view pattern, bool multiline,
+                                             bool metered);
 
 }  // namespace tamsor
