@@ -135,6 +135,14 @@ std::string long_line_post() {
 
 }  // namespace
 
+const BigPages& simulator_pages() {
+    const sim::Board& board = sim::boards().front();
+    static const BigPages pages{utf8_to_gbk(sim::home_page(demo_account())),
+                                utf8_to_gbk(sim::board_page(board, sim::threads_of(board))),
+                                utf8_to_gbk(sim::post_page(post_view())), ""};
+    return pages;
+}
+
 const BigPages& big_pages() {
     static const BigPages pages{utf8_to_gbk(start_page()), utf8_to_gbk(board_page()),
                                 utf8_to_gbk(post_page()), utf8_to_gbk(long_line_post())};
