@@ -94,7 +94,7 @@ sim::PostView post_view() {
     sim::Thread thread;
     sim::find_thread(sim::boards().front().fid * 1000 + 1, thread);
     const std::string images = "http://" + std::string(kForumHost) + "/images/";
-    sim::PostView view{thread, sim::boards().front().name, images + "popup.jpg", {}, ""};
+    sim::PostView view{thread, sim::boards().front().name, images + "popup.jpg", {}, "", ""};
     for (const auto& line : sim::post_shape(thread.tid).picture_lines) {
         auto& addresses = view.picture_lines.emplace_back();
         for (const auto& name : line) {
