@@ -281,7 +281,8 @@ private:
             return 1;
         }
         size_t comma = quantifier.find(',');
-        if (quantifier[0] != '{' || comma + 2 == quantifier.size()) {
+        if (quantifier[0] != '{' ||
+            (comma != std::string_view::npos && comma + 2 == quantifier.size())) {
             return 0;  // "*", "+", "{n,}"
         }
         unsigned long most = 0;
@@ -618,22 +619,22 @@ private:
     void class_item(std::vector<ClassItem>& items) {
         ClassItem first = class_atom();
         if (peek() != '-' || peek(1) == ']' || k_ + 1 >= in_.size()) {
-            add_item(items, first);
+            items.push_back(first);
             return;
         }
         ++k_;
         ClassItem second = class_atom();
         if (first.low == kNoCode || second.low == kNoCode) {
-            add_item(items, first);
-            add_item(items, ClassItem{'-', '-', {}});
-            add_item(items, second);
+            items.push_back(first);
+            items.push_back(ClassItem{'-', '-', {}});
+            items.push_back(second);
             return;
         }
         if (first.low > second.low) {
             ok_ = false;  // "[z-a]"
             return;
         }
-        add_item(items, ClassItem{first.low, second.high, {}});
+        items.push_back(ClassItem{first.low, second.high, {}});
     }
 
     ClassItem class_atom() {
@@ -666,8 +667,6 @@ private:
         }
         return {e.code, e.code, {}};
     }
-
-    static void add_item(std::vector<ClassItem>& items, ClassItem item) { items.push_back(item); }
 
     // A range without the surrogates, which UTF-8 text never holds and PCRE2 refuses to name.
     static std::string code_range(uint32_t low, uint32_t high) {
