@@ -25,8 +25,9 @@ struct MatchList {
     std::vector<size_t> spans;
 };
 
-// Nothing for a pattern that does not compile. A search that spends its budget ends there, and
-// the matches found before stand; a start position that alone costs a quarter of it is skipped.
+// Nothing for a pattern that does not compile. A search that spends its budget (which grows
+// with the subject) ends there, and the matches found before stand; a start position that alone
+// costs half of it is skipped.
 std::optional<MatchList> find_matches(std::string_view pattern, std::string_view subject,
                                       const MatchOptions& options);
 
