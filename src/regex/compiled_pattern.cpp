@@ -47,14 +47,17 @@ pcre2_code* compile(const std::string& pattern, uint32_t options) {
 // that by itself; the interpreter, given that option, checks the subject from the start offset
 // to the end at every call, which is quadratic over a page with many matches. So the
 // interpreter gets a subject checked once by the caller, and the option only for one that fails.
-// Metered, unless JIT code keeps a one-scan pattern linear by itself (see Pcre2Pattern).
+// Metered, but a one-scan pattern (see Pcre2Pattern) without meters for JIT code, which keeps
+// it linear by itself, and with its scan marked for the interpreter, whose meter keeps it so.
 std::optional<std::string> rewrite(const PatternKey& key) {
-    std::optional<Pcre2Pattern> metered = to_pcre2_pattern(key.pattern, key.multiline, true);
+    std::optional<Pcre2Pattern> metered =
+        to_pcre2_pattern(key.pattern, key.multiline, Metering::meters);
     if (!metered) {
         return std::nullopt;
     }
-    if (key.jit && metered->single_scan) {
-        return to_pcre2_pattern(key.pattern, key.multiline, false)->text;
+    if (metered->single_scan) {
+        Metering metering = key.jit ? Metering::none : Metering::meters_and_scan;
+        return to_pcre2_pattern(key.pattern, key.multiline, metering)->text;
     }
     return std::move(metered->text);
 }

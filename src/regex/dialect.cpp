@@ -110,8 +110,12 @@ GroupCensus count_groups(std::string_view pattern) {
 
 class Translator {
 public:
-    Translator(std::string_view pattern, bool multiline, bool metered)
-        : in_(pattern), multiline_(multiline), metered_(metered), groups_(count_groups(pattern)) {}
+    Translator(std::string_view pattern, bool multiline, Metering metering)
+        : in_(pattern),
+          multiline_(multiline),
+          metered_(metering != Metering::none),
+          scan_marked_(metering == Metering::meters_and_scan),
+          groups_(count_groups(pattern)) {}
 
     std::optional<Pcre2Pattern> run() {
         while (k_ < in_.size() && ok_) {
@@ -130,6 +134,7 @@ private:
     std::string_view in_;
     bool multiline_;
     bool metered_;
+    bool scan_marked_;
     GroupCensus groups_;
     size_t k_ = 0;
     std::string out_;
@@ -327,7 +332,10 @@ private:
         } else if (most != 1 && metered_) {
             std::string item = out_.substr(last_begin_);
             std::string run = most == 0 ? "*+" : "{0," + std::to_string(most) + "}+";
-            out_.insert(last_begin_, "(?=" + meter() + item + run + meter() + ")");
+            bool scan = scan_marked_ && most == 0;
+            std::string start = scan ? "(?C" + std::to_string(kScanStart) + ")" : meter();
+            std::string end = scan ? "(?C" + std::to_string(kScanEnd) + ")" : meter();
+            out_.insert(last_begin_, "(?=" + start + item + run + end + ")");
         }
         out_ += quantifier;
         out_ += lazy ? "?" : "";
@@ -686,8 +694,8 @@ private:
 }  // namespace
 
 std::optional<Pcre2Pattern> to_pcre2_pattern(std::string_view pattern, bool multiline,
-                                             bool metered) {
-    return Translator(pattern, multiline, metered).run();
+                                             Metering metering) {
+    return Translator(pattern, multiline, metering).run();
 }
 
 }  // namespace tamsor

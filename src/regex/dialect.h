@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,7 +18,11 @@ namespace tamsor {
 inline constexpr std::string_view kWorkMeter = "(?C)";
 // Before a back reference to group n (up to this one) the callout is "(?Cn)": the matcher then
 // charges the group's length too.
-inline constexpr size_t kLastMeteredGroup = 255;
+inline constexpr uint32_t kLastMeteredGroup = 253;
+// Around the run of a one-scan pattern's repetition (see Pcre2Pattern), when the scan is to be
+// remembered: where it starts and where it ends.
+inline constexpr uint32_t kScanStart = 254;
+inline constexpr uint32_t kScanEnd = 255;
 
 struct Pcre2Pattern {
     std::string text;
@@ -27,15 +31,22 @@ struct Pcre2Pattern {
     // repetition's run a start; PCRE2's JIT code remembers where that scan failed and does not
     // scan the same stretch again from a later start, so the search stays linear without a
     // meter, and a meter would cost it that memory (it keeps none with callouts in a pattern
-    // with groups). The interpreter keeps none at all.
+    // with groups). The interpreter keeps none: the matcher keeps it for it (kScanStart).
     bool single_scan = false;
 };
 
-// The pattern in PCRE2 syntax (to be compiled in UTF mode without PCRE2_MULTILINE), with the
-// meters or without, or nothing for a pattern ECMAScript rejects and PCRE2 would read as
-// something else: a quantifier with nothing to repeat or after another one, "(?" forms other
-// than groups and lookarounds, "(*".
+enum class Metering {
+    none,
+    meters,
+    // Meters, and the one scan of a one-scan pattern marked (kScanStart, kScanEnd) for a matcher
+    // that remembers where it failed, as PCRE2's JIT code does by itself.
+    meters_and_scan,
+};
+
+// The pattern in PCRE2 syntax (to be compiled in UTF mode without PCRE2_MULTILINE), or nothing
+// for a pattern ECMAScript rejects and PCRE2 would read as something else: a quantifier with
+// nothing to repeat or after another one, "(?" forms other than groups and lookarounds, "(*".
 std::optional<Pcre2Pattern> to_pcre2_pattern(std::string_view pattern, bool multiline,
-                                             bool metered);
+                                             Metering metering);
 
 }  // namespace tamsor

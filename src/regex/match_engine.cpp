@@ -1,6 +1,7 @@
 #include "regex/match_engine.h"
 
 #include "regex/compiled_pattern.h"
+#include "regex/dialect.h"
 
 namespace tamsor {
 namespace {
@@ -22,10 +23,10 @@ constexpr size_t kJitStackMax = 1024 * 1024;
 // so that the time stays linear in the page. PCRE2's own limits start afresh at every start
 // position, so a page whose every line makes the pattern backtrack over the rest of the line
 // costs (lines x limit) however low the limit is; this budget covers the whole execute, on both
-// paths. The forum's pages take under 2.5 units a byte, and the worst megabyte about 75 ms on
-// the interpreter path. One start may take half the budget: a start that costs more is given up
-// and the search goes on from the next character, so one hostile line does not hide the lines
-// after it.
+// paths (where it is metered: see Pcre2Pattern). The forum's pages take under 2.5 units a byte,
+// the worst megabyte some 35 ms on the interpreter path. One start may take half the budget: a
+// start that costs more is given up and the search goes on from the next character, so one
+// hostile line does not hide the lines after it.
 constexpr uint64_t kBaseBudget = 256 * 1024;
 constexpr uint64_t kBudgetPerByte = 3;
 
@@ -39,6 +40,29 @@ constexpr int kStartTooCostly = PCRE2_ERROR_CALLOUT;
 // compares): so a greedy run over a long line costs its length.
 constexpr uint64_t kVisitCost = 4;
 
+// Where the one scan of a one-scan pattern failed (see Pcre2Pattern): a later start whose scan
+// begins inside that stretch ends where it ended and tries the same places after it, so it
+// fails too, and is failed at once. A scan belongs to an attempt; it is known to have failed
+// when another attempt starts in the same call (a match or a given-up start ends the call).
+struct ScanMemory {
+    PCRE2_SIZE failed_from = PCRE2_UNSET;
+    PCRE2_SIZE failed_to = 0;
+    PCRE2_SIZE began = PCRE2_UNSET;  // the current attempt's scan
+    PCRE2_SIZE ended = PCRE2_UNSET;
+
+    bool known_to_fail(PCRE2_SIZE at) const {
+        return failed_from != PCRE2_UNSET && at >= failed_from && at <= failed_to;
+    }
+    void attempt_failed() {
+        if (began != PCRE2_UNSET && ended != PCRE2_UNSET) {
+            failed_from = began;
+            failed_to = ended;
+        }
+        forget_attempt();
+    }
+    void forget_attempt() { began = ended = PCRE2_UNSET; }
+};
+
 struct WorkMeter {
     explicit WorkMeter(size_t subject_size)
         : left(kBaseBudget + kBudgetPerByte * subject_size), start_budget(left / 2) {}
@@ -49,28 +73,44 @@ struct WorkMeter {
     PCRE2_SIZE start = PCRE2_UNSET;  // where the attempt being metered began
     PCRE2_SIZE position = 0;
     bool start_given_up = false;
+    ScanMemory scan;
 
     void new_call() {
         start = PCRE2_UNSET;
         start_given_up = false;
+        scan.forget_attempt();
+    }
+
+    void new_attempt(PCRE2_SIZE at) {
+        if (start != PCRE2_UNSET) {
+            scan.attempt_failed();
+        }
+        start = at;
+        position = at;
+        start_spent = 0;
+    }
+
+    // What the visit costs: the visit, the way moved since the last one, and the group a back
+    // reference compares.
+    uint64_t cost(const pcre2_callout_block& block) {
+        PCRE2_SIZE now = block.current_position;
+        uint64_t cost = kVisitCost + (now > position ? now - position : position - now);
+        position = now;
+        uint32_t group = block.callout_number;
+        if (group > 0 && group <= kLastMeteredGroup && group < block.capture_top &&
+            block.offset_vector[2 * group] != PCRE2_UNSET) {
+            cost += block.offset_vector[2 * group + 1] - block.offset_vector[2 * group];
+        }
+        return cost;
     }
 };
 
 int meter_work(pcre2_callout_block* block, void* data) {
     auto& meter = *static_cast<WorkMeter*>(data);
     if (block->start_match != meter.start) {
-        meter.start = block->start_match;
-        meter.position = block->start_match;
-        meter.start_spent = 0;
+        meter.new_attempt(block->start_match);
     }
-    PCRE2_SIZE now = block->current_position;
-    uint64_t cost =
-        kVisitCost + (now > meter.position ? now - meter.position : meter.position - now);
-    meter.position = now;
-    uint32_t group = block->callout_number;
-    if (group > 0 && group < block->capture_top && block->offset_vector[2 * group] != PCRE2_UNSET) {
-        cost += block->offset_vector[2 * group + 1] - block->offset_vector[2 * group];
-    }
+    uint64_t cost = meter.cost(*block);
     if (cost > meter.left) {
         meter.left = 0;
         return PCRE2_ERROR_MATCHLIMIT;
@@ -80,6 +120,14 @@ int meter_work(pcre2_callout_block* block, void* data) {
     if (meter.start_spent > meter.start_budget) {
         meter.start_given_up = true;
         return kStartTooCostly;
+    }
+    if (block->callout_number == kScanStart) {
+        if (meter.scan.known_to_fail(block->current_position)) {
+            return 1;  // fail here: the probe, and with it this attempt
+        }
+        meter.scan.began = block->current_position;
+    } else if (block->callout_number == kScanEnd) {
+        meter.scan.ended = block->current_position;
     }
     return 0;
 }

@@ -1,9 +1,9 @@
 // The operations' patterns over megabyte bodies made to make them backtrack, on both paths of
 // the matcher: every execute ends within its bound, and an ordinary match before the hostile
 // part is still found. The bound is on the thread's CPU time and well above what the matcher
-// takes (about 75 ms for the worst body on the interpreter path, 11 ms with JIT), so load and
+// takes (some 35 ms for the worst body on the interpreter path, 6 ms with JIT), so load and
 // sanitizers do not make it flake; without a budget for the whole execute, the JIT path took
-// 1.5 s for every line of the first body below.
+// 1.5 s for every line of the first body below, and the interpreter 200 ms a body.
 #include <gtest/gtest.h>
 
 #include <algorithm>
