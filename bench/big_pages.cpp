@@ -94,7 +94,7 @@ sim::PostView post_view() {
     sim::Thread thread;
     sim::find_thread(sim::boards().front().fid * 1000 + 1, thread);
     const std::string images = "http://" + std::string(kForumHost) + "/images/";
-    sim::PostView view{thread, sim::boards().front().name, images + "popup.jpg", {}, ""};
+    sim::PostView view{thread, sim::boards().front().name, images + "popup.jpg", {}, "", ""};
     for (const auto& line : sim::post_shape(thread.tid).picture_lines) {
         auto& addresses = view.picture_lines.emplace_back();
         for (const auto& name : line) {
@@ -134,6 +134,14 @@ std::string long_line_post() {
 }
 
 }  // namespace
+
+const BigPages& simulator_pages() {
+    const sim::Board& board = sim::boards().front();
+    static const BigPages pages{utf8_to_gbk(sim::home_page(demo_account())),
+                                utf8_to_gbk(sim::board_page(board, sim::threads_of(board))),
+                                utf8_to_gbk(sim::post_page(post_view())), ""};
+    return pages;
+}
 
 const BigPages& big_pages() {
     static const BigPages pages{utf8_to_gbk(start_page()), utf8_to_gbk(board_page()),

@@ -18,4 +18,7 @@ inline constexpr int kBoardPageThreads = 1000;
 
 const BigPages& big_pages();
 
+// The simulator's own pages, not scaled up: what one session meets (no long-line post).
+const BigPages& simulator_pages();
+
 }  // namespace tamsor::bench

@@ -33,6 +33,18 @@ case "${1:-}" in
         ;;
 esac
 
+# Wanted only as commands, which may come from elsewhere than Debian (a newer Node.js, say): the
+# package is installed only when the command is missing. node runs the regex dialect test's
+# ECMAScript reference.
+test_commands=(node:nodejs)
+if [ -z "${1:-}" ]; then
+    for entry in "${test_commands[@]}"; do
+        if ! command -v "${entry%%:*}" >/dev/null 2>&1; then
+            packages+=("${entry#*:}")
+        fi
+    done
+fi
+
 missing=()
 for pkg in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then

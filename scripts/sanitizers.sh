@@ -21,8 +21,9 @@ configure_and_build() {
     cmake --build "$dir" -j "$jobs" --target "$@"
 }
 
-all_tests=(tamsor_text_tests tamsor_http_tests tamsor_regex_tests tamsor_sim_tests
-    tamsor_forum_tests tamsor_reliability_tests tamsor_ui_tests tamsor_reliability_ui_tests)
+all_tests=(tamsor_text_tests tamsor_http_tests tamsor_regex_tests tamsor_regex_reference_tests
+    tamsor_sim_tests tamsor_forum_tests tamsor_reliability_tests tamsor_ui_tests
+    tamsor_reliability_ui_tests)
 
 echo "== address + undefined behaviour: every test"
 start=$SECONDS

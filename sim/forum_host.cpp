@@ -148,6 +148,22 @@ std::string long_line_body(std::string_view forum_host) {
     return line;
 }
 
+// A megabyte of lines that each make the client's picture pattern backtrack over the whole line
+// from its "<img", again for every "src": no ">" follows the last quote. Without a bound on the
+// matcher's work, every line cost the reader over a second.
+std::string regex_bomb_lines() {
+    std::string line = "<img>";
+    while (line.size() < 6000) {
+        line += "src=\"a";
+    }
+    line += "\n";
+    std::string lines = "\n";
+    while (lines.size() < (1u << 20)) {
+        lines += line;
+    }
+    return lines;
+}
+
 ServerResponse post(SimState& state, const ServerRequest& request) {
     if (auto redirect = redirect_if_session_over(state, request)) {
         return std::move(*redirect);
@@ -169,7 +185,7 @@ ServerResponse post(SimState& state, const ServerRequest& request) {
     std::string root = "http://" + forum_host + "/";
     std::string images = root + "images/";
     PostShape shape = post_shape(thread.tid);
-    PostView view{thread, find_board(thread.fid)->name, "", {}, ""};
+    PostView view{thread, find_board(thread.fid)->name, "", {}, "", ""};
     if (!shape.popup.empty()) {
         view.popup_url =
             fault == Fault::foreign_schemes ? "file:///etc/passwd" : root + shape.popup;
@@ -188,6 +204,9 @@ ServerResponse post(SimState& state, const ServerRequest& request) {
     }
     if (fault == Fault::long_line_post) {
         view.body_override = long_line_body(forum_host);
+    }
+    if (fault == Fault::regex_bomb_post) {
+        view.body_tail = regex_bomb_lines();
     }
     return gbk_page(post_page(view));
 }

@@ -248,6 +248,7 @@ std::string post_page(const PostView& post) {
 <div class="f14 mb10" id="read_tpc">)",
                 {{"{title}", post.thread.plain}});
     out += post.body_override.empty() ? post_body(post) : post.body_override;
+    out += post.body_tail;
     out = crlf(out) + post_body_end();
     out += R"(
                 <td class="floot_left">签名</td>

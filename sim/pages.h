@@ -36,6 +36,7 @@ struct PostView {
     std::string popup_url;                                // "" for none
     std::vector<std::vector<std::string>> picture_lines;  // picture addresses, line by line
     std::string body_override;  // replaces the generated body when not empty
+    std::string body_tail;      // follows the body
 };
 std::string post_page(const PostView& post);
 

@@ -21,6 +21,7 @@ constexpr std::pair<Fault, const char*> kFaultNames[] = {
     {Fault::huge_body, "huge_body"},
     {Fault::invalid_gbk, "invalid_gbk"},
     {Fault::long_line_post, "long_line_post"},
+    {Fault::regex_bomb_post, "regex_bomb_post"},
     {Fault::oversize_headers, "oversize_headers"},
     {Fault::redirect_loop, "redirect_loop"},
     {Fault::foreign_schemes, "foreign_schemes"},

@@ -33,6 +33,7 @@ enum class Fault {
     huge_body,         // a body far larger than any page (streamed, about 100 MiB)
     invalid_gbk,       // pages interspersed with bytes that are not valid GBK
     long_line_post,    // post bodies are one 1 MB line full of "<img" and "src" without quotes
+    regex_bomb_post,   // post bodies go on with 1 MB of lines of "<img>" and 'src="a' x 1000
     oversize_headers,  // a response header block of over 10 kB, ending with Set-Cookie lines
     redirect_loop,     // every request redirects to itself
     foreign_schemes,   // picture addresses in posts use "file://" and "ftp://"

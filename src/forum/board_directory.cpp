@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "forum/forum_answer.h"
+#include "forum/page_patterns.h"
 #include "http/http_request.h"
 #include "regex/regex_object.h"
 #include "text/strings.h"
@@ -11,8 +12,8 @@
 namespace tamsor {
 namespace {
 
-constexpr std::string_view kBoardNamePattern = R"(<h2 class="forumT mr10">(.*?)</h2>)";
-constexpr std::string_view kBoardLinkPattern = R"re(<a href="(.*?)" class="tittoo")re";
+constexpr std::string_view kBoardNamePattern = board_name_pattern;
+constexpr std::string_view kBoardLinkPattern = board_link_pattern;
 
 constexpr std::string_view kNameMarkup[] = {"</font>", "<font color=red>", "<font color=blue>"};
 

@@ -6,11 +6,10 @@
 #include <vector>
 
 #include "forum/forum_hosts.h"
+#include "forum/page_patterns.h"
 #include "forum/shared_state.h"
 
 namespace tamsor {
-
-inline constexpr std::string_view image_pattern = R"(\<img.*src *= *['"]*(\S+)["'].*\>)";
 
 // What the post reader needs of the post viewer. Called on the window thread.
 class PostView {

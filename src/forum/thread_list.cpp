@@ -1,6 +1,7 @@
 #include "forum/thread_list.h"
 
 #include "forum/forum_answer.h"
+#include "forum/page_patterns.h"
 #include "http/url.h"
 #include "regex/regex_object.h"
 #include "text/strings.h"
@@ -8,8 +9,8 @@
 namespace tamsor {
 namespace {
 
-constexpr std::string_view kTitlePattern = R"(class="subject_t">(.*?)</a>)";
-constexpr std::string_view kThreadIdPattern = R"re(id="a_ajax_(.*?)" class=")re";
+constexpr std::string_view kTitlePattern = thread_title_pattern;
+constexpr std::string_view kThreadIdPattern = thread_id_pattern;
 
 struct Replacement {
     std::string_view from;

