@@ -235,6 +235,9 @@ TEST_F(ForumFlow, APictureNamedInChineseArrives) {
     EXPECT_EQ(state.popup_image_url, hosts.forum_root_url() + sim::kChinesePicture);
     EXPECT_EQ(post.log.values("popup"), Lines{"png"});
     EXPECT_EQ(sim.request_log().at(1).target, sim::kChinesePictureTarget);
+    // The body's picture is found by the image pattern, whose address holds Chinese text.
+    EXPECT_EQ(state.viewer_image_url, hosts.forum_root_url() + sim::kChinesePicture);
+    EXPECT_EQ(post.log.values("picture"), Lines{"png"});
 
     HttpRequest utf8_escaped;
     utf8_escaped.url =
