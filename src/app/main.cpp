@@ -2,8 +2,10 @@
 
 #include <QApplication>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -25,6 +27,15 @@ void print_usage(std::FILE* to) {
                  TAMSOR_ACCOUNT_HOST, TAMSOR_FORUM_HOST);
 }
 
+// A script that reads the answer must not take a full disk or a closed pipe for success.
+int answered_on_stdout() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) {
+        return 0;
+    }
+    std::fprintf(stderr, "tamsor: cannot write to standard output: %s\n", std::strerror(errno));
+    return 1;
+}
+
 // The command line is answered before the toolkit starts, so --version and --help work without
 // a display and touch no network. Nothing else is read from it: any other argument is a mistake
 // of the caller, told on stderr with exit code 2. Without arguments the program runs.
@@ -35,11 +46,11 @@ std::optional<int> answer_command_line(int argc, char* argv[]) {
     const std::string_view argument = argv[1];
     if (argc == 2 && argument == "--version") {
         std::printf("tamsor %s\n", TAMSOR_VERSION);
-        return 0;
+        return answered_on_stdout();
     }
     if (argc == 2 && (argument == "--help" || argument == "-h")) {
         print_usage(stdout);
-        return 0;
+        return answered_on_stdout();
     }
     if (argc == 2) {
         std::fprintf(stderr, "tamsor: unknown argument '%s'\n\n", argv[1]);
