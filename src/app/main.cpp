@@ -15,15 +15,15 @@ namespace {
 
 void print_usage(std::FILE* to) {
     std::fprintf(to,
-                 "Usage: tamsor [--help | --version]\n"
+                 "Usage: tamsor [-h | --help | --version]\n"
                  "\n"
                  "A desktop client for the Tamsor forum: sign in, see the account's profile, do "
                  "the daily\npunch, browse boards and threads, and read posts with their "
                  "pictures.\n"
                  "This build talks to the account host %s and the forum host %s.\n"
                  "\n"
-                 "  --help     print this text and exit\n"
-                 "  --version  print the version and exit\n",
+                 "  -h, --help  print this text and exit\n"
+                 "  --version   print the version and exit\n",
                  TAMSOR_ACCOUNT_HOST, TAMSOR_FORUM_HOST);
 }
 

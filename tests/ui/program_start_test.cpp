@@ -53,7 +53,7 @@ TEST(ProgramStart, TheCommandLineIsAnsweredWithoutADisplay) {
         QString errors;  // what stderr contains
     } runs[] = {
         {{"--version"}, 0, "tamsor " TAMSOR_VERSION "\n", ""},
-        {{"--help"}, 0, "Usage: tamsor [--help | --version]", ""},
+        {{"--help"}, 0, "Usage: tamsor [-h | --help | --version]", ""},
         {{"--verbose"}, 2, "", "unknown argument '--verbose'"},
         {{"-platform", "offscreen"}, 2, "", "Usage: tamsor"},
     };
