@@ -62,11 +62,19 @@ if [ "$(id -u)" -eq 0 ]; then
 elif command -v sudo >/dev/null && [ -t 0 ]; then
     as_root=(sudo)
 else
+    # A Debian installed with a root password has no sudo: then su is the way to root.
+    if command -v sudo >/dev/null; then
+        why="there is no terminal to ask for a sudo password here"
+        how="sudo apt-get install ${missing[*]}"
+    else
+        why="sudo is not installed"
+        how="su -c 'apt-get install ${missing[*]}'"
+    fi
     cat >&2 <<TEXT
 These Debian packages are missing: ${missing[*]}
-Installing them needs root, and there is no terminal to ask for a sudo password here.
+Installing them needs root, and $why.
 Install them once, then run this again:
-    sudo apt-get install ${missing[*]}
+    $how
 TEXT
     exit 1
 fi

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -13,16 +15,25 @@ namespace {
 
 void print_usage(std::FILE* to) {
     std::fprintf(to,
-                 "Usage: tamsor [--help | --version]\n"
+                 "Usage: tamsor [-h | --help | --version]\n"
                  "\n"
                  "A desktop client for the Tamsor forum: sign in, see the account's profile, do "
                  "the daily\npunch, browse boards and threads, and read posts with their "
                  "pictures.\n"
                  "This build talks to the account host %s and the forum host %s.\n"
                  "\n"
-                 "  --help     print this text and exit\n"
-                 "  --version  print the version and exit\n",
+                 "  -h, --help  print this text and exit\n"
+                 "  --version   print the version and exit\n",
                  TAMSOR_ACCOUNT_HOST, TAMSOR_FORUM_HOST);
+}
+
+// A script that reads the answer must not take a full disk or a closed pipe for success.
+int answered_on_stdout() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) {
+        return 0;
+    }
+    std::fprintf(stderr, "tamsor: cannot write to standard output: %s\n", std::strerror(errno));
+    return 1;
 }
 
 // The command line is answered before the toolkit starts, so --version and --help work without
@@ -35,11 +46,11 @@ std::optional<int> answer_command_line(int argc, char* argv[]) {
     const std::string_view argument = argv[1];
     if (argc == 2 && argument == "--version") {
         std::printf("tamsor %s\n", TAMSOR_VERSION);
-        return 0;
+        return answered_on_stdout();
     }
     if (argc == 2 && (argument == "--help" || argument == "-h")) {
         print_usage(stdout);
-        return 0;
+        return answered_on_stdout();
     }
     if (argc == 2) {
         std::fprintf(stderr, "tamsor: unknown argument '%s'\n\n", argv[1]);

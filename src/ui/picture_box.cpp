@@ -104,8 +104,14 @@ void PictureBox::paintEvent(QPaintEvent*) {
         }
     }
     if (border_) {
-        painter.setPen(QPen(QColor(100, 100, 100), 1));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        // Four one-pixel strips rather than a stroked rectangle: a pen is centred on its line, so
+        // at two device pixels per pixel its outer half would fall off the top and left edges.
+        const QColor ink(100, 100, 100);
+        const int w = width(), h = height();
+        for (const QRect& strip : {QRect(0, 0, w, 1), QRect(0, h - 1, w, 1), QRect(0, 1, 1, h - 2),
+                                   QRect(w - 1, 1, 1, h - 2)}) {
+            painter.fillRect(strip, ink);
+        }
     }
 }
 

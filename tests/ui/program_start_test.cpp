@@ -53,7 +53,7 @@ TEST(ProgramStart, TheCommandLineIsAnsweredWithoutADisplay) {
         QString errors;  // what stderr contains
     } runs[] = {
         {{"--version"}, 0, "tamsor " TAMSOR_VERSION "\n", ""},
-        {{"--help"}, 0, "Usage: tamsor [--help | --version]", ""},
+        {{"--help"}, 0, "Usage: tamsor [-h | --help | --version]", ""},
         {{"--verbose"}, 2, "", "unknown argument '--verbose'"},
         {{"-platform", "offscreen"}, 2, "", "Usage: tamsor"},
     };
@@ -72,6 +72,14 @@ TEST(ProgramStart, TheCommandLineIsAnsweredWithoutADisplay) {
         EXPECT_TRUE(run.errors.isEmpty() ? errors.isEmpty() : errors.contains(run.errors))
             << what << ": " << errors.toStdString();
     }
+
+    // An answer that could not be written is no success for the script that asked.
+    QProcess full_disk;
+    full_disk.setProcessEnvironment(no_display);
+    full_disk.setStandardOutputFile(QStringLiteral("/dev/full"));
+    full_disk.start(TAMSOR_TEST_CLIENT, {"--version"});
+    ASSERT_TRUE(full_disk.waitForFinished(10000));
+    EXPECT_EQ(full_disk.exitCode(), 1);
 }
 
 }  // namespace
