@@ -335,7 +335,13 @@ private:
             bool scan = scan_marked_ && most == 0;
             std::string start = scan ? "(?C" + std::to_string(kScanStart) + ")" : meter();
             std::string end = scan ? "(?C" + std::to_string(kScanEnd) + ")" : meter();
-            out_.insert(last_begin_, "(?=" + start + item + run + end + ")");
+            std::string probe = item + run + end;
+            if (scan && lazy) {
+                // The run, unless the matcher says it knows where it ends (an assertion is
+                // atomic: nothing comes back into the choice).
+                probe = "(?:(?C" + std::to_string(kScanKnown) + ")|" + probe + ")";
+            }
+            out_.insert(last_begin_, "(?=" + start + probe + ")");
         }
         out_ += quantifier;
         out_ += lazy ? "?" : "";

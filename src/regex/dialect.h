@@ -18,9 +18,11 @@ namespace tamsor {
 inline constexpr std::string_view kWorkMeter = "(?C)";
 // Before a back reference to group n (up to this one) the callout is "(?Cn)": the matcher then
 // charges the group's length too.
-inline constexpr uint32_t kLastMeteredGroup = 253;
+inline constexpr uint32_t kLastMeteredGroup = 252;
 // Around the run of a one-scan pattern's repetition (see Pcre2Pattern), when the scan is to be
-// remembered: where it starts and where it ends.
+// remembered: where it starts and where it ends. Before the run of a lazy repetition, the
+// callout that lets the matcher skip a run whose end it already knows.
+inline constexpr uint32_t kScanKnown = 253;
 inline constexpr uint32_t kScanStart = 254;
 inline constexpr uint32_t kScanEnd = 255;
 
@@ -39,7 +41,10 @@ enum class Metering {
     none,
     meters,
     // Meters, and the one scan of a one-scan pattern marked (kScanStart, kScanEnd) for a matcher
-    // that remembers where it failed, as PCRE2's JIT code does by itself.
+    // that remembers where it failed, as PCRE2's JIT code does by itself. A lazy repetition's
+    // scan may be skipped (kScanKnown) where an earlier scan passed: a lazy match takes only
+    // the characters it needs, and a scan to the end of the run for each of the many matches
+    // on one long line would cost the rest of the line each.
     meters_and_scan,
 };
 

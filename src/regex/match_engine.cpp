@@ -44,14 +44,33 @@ constexpr uint64_t kVisitCost = 4;
 // begins inside that stretch ends where it ended and tries the same places after it, so it
 // fails too, and is failed at once. A scan belongs to an attempt; it is known to have failed
 // when another attempt starts in the same call (a match or a given-up start ends the call).
+// Where the last scan ran, whatever its attempt came to: a lazy repetition starting inside that
+// stretch would scan to the same end, so its scan is skipped (kScanKnown). The lazy steps
+// themselves go no further than the match, or, once in a stretch, to its end in a failed attempt
+// that is then remembered.
 struct ScanMemory {
     PCRE2_SIZE failed_from = PCRE2_UNSET;
     PCRE2_SIZE failed_to = 0;
+    PCRE2_SIZE scanned_from = PCRE2_UNSET;
+    PCRE2_SIZE scanned_to = 0;
     PCRE2_SIZE began = PCRE2_UNSET;  // the current attempt's scan
     PCRE2_SIZE ended = PCRE2_UNSET;
 
     bool known_to_fail(PCRE2_SIZE at) const {
         return failed_from != PCRE2_UNSET && at >= failed_from && at <= failed_to;
+    }
+    // Whether the scan that begins here is known, and then takes it as run.
+    bool skip_known_scan() {
+        if (scanned_from == PCRE2_UNSET || began < scanned_from || began > scanned_to) {
+            return false;
+        }
+        ended = scanned_to;
+        return true;
+    }
+    void scan_ended(PCRE2_SIZE at) {
+        ended = at;
+        scanned_from = began;
+        scanned_to = at;
     }
     void attempt_failed() {
         if (began != PCRE2_UNSET && ended != PCRE2_UNSET) {
@@ -126,8 +145,11 @@ int meter_work(pcre2_callout_block* block, void* data) {
             return 1;  // fail here: the probe, and with it this attempt
         }
         meter.scan.began = block->current_position;
+    } else if (block->callout_number == kScanKnown) {
+        // 0 takes the empty choice, which skips the run; 1 runs it.
+        return meter.scan.skip_known_scan() ? 0 : 1;
     } else if (block->callout_number == kScanEnd) {
-        meter.scan.ended = block->current_position;
+        meter.scan.scan_ended(block->current_position);
     }
     return 0;
 }

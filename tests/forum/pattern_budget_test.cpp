@@ -131,5 +131,28 @@ TEST(PatternBudget, HostileBodiesTakeBoundedTimeOnBothPaths) {
               << " ms CPU per megabyte\n";
 }
 
+// A page may write all its rows on one line. The list patterns must find every row there on
+// both paths: a budget that charged each row the rest of the line ran out after a few rows.
+TEST(PatternBudget, RowsSharingOneLineAreAllFoundOnBothPaths) {
+    constexpr int kRows = 2000;
+    for (const PatternCase& c : pattern_cases()) {
+        if (c.pattern == image_pattern) {
+            continue;  // greedy to the line's last picture: one match a line
+        }
+        const std::string row = c.ordinary + " <td>2026-12-08 12:34 回复 12 浏览 345</td> ";
+        const std::string line = repeated(row, kRows * row.size());
+        for (bool jit : {true, false}) {
+            set_regex_jit_enabled(jit);
+            RegexObject regex;
+            const double started = thread_cpu_ms();
+            ASSERT_TRUE(regex.execute(c.pattern, line, true, true, true));
+            EXPECT_LT(thread_cpu_ms() - started, kBoundMs) << c.name;
+            EXPECT_EQ(regex.match_count(), kRows) << c.name << (jit ? " JIT" : " interpreter");
+            EXPECT_EQ(regex.submatch_text(kRows, 1), c.group) << c.name;
+        }
+    }
+    set_regex_jit_enabled(true);
+}
+
 }  // namespace
 }  // namespace tamsor
