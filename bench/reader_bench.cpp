@@ -19,7 +19,7 @@
 #include "http/url.h"
 #include "keeping_views.h"
 #include "memory_network.h"
-#include "text/gbk.h"
+#include "text/charset.h"
 
 namespace tamsor::bench {
 namespace {
@@ -84,7 +84,7 @@ void BM_ReadPost(benchmark::State& state, const std::string* address, const std:
 void BM_PageText(benchmark::State& state, const std::string BigPages::*page_of) {
     const std::string& page = big_pages().*page_of;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(page_text(page));
+        benchmark::DoNotOptimize(decode_page(page, ""));
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
 }
@@ -98,13 +98,13 @@ struct Subjects {
 };
 
 std::string post_body(const std::string& page_bytes) {
-    return text_between(page_text(page_bytes), R"(<div class="f14 mb10" id="read_tpc">)",
+    return text_between(decode_page(page_bytes, ""), R"(<div class="f14 mb10" id="read_tpc">)",
                         "</div>\r\n\r\n\t\t</div>\r\n<!--content_read-->");
 }
 
 const Subjects& subjects() {
     static const Subjects decoded{
-        page_text(big_pages().start_page), page_text(big_pages().board_page),
+        decode_page(big_pages().start_page, ""), decode_page(big_pages().board_page, ""),
         post_body(big_pages().post_page), post_body(big_pages().long_line_post)};
     return decoded;
 }

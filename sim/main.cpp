@@ -62,7 +62,7 @@ void print_request(const tamsor::sim::LoggedRequest& request) {
     }
     if (!request.body.empty()) {
         std::cout << "    body (" << request.body.size()
-                  << " bytes, shown decoded from GBK): " << tamsor::gbk_to_utf8(request.body)
+                  << " bytes, shown decoded from GBK): " << tamsor::gb18030_to_utf8(request.body)
                   << '\n';
     }
     std::cout.flush();

@@ -28,6 +28,9 @@ std::string_view trim_spaces(std::string_view text);
 
 std::string to_lower_ascii(std::string_view text);
 
+// Length of the run of ASCII bytes at the start of the text.
+size_t ascii_prefix(std::string_view text);
+
 bool contains(std::string_view text, std::string_view part);
 
 }  // namespace tamsor

@@ -144,7 +144,7 @@ TEST_F(BoardPage, UnknownBoardHasNoThreads) {
     request.url = forum_url("/thread.php?fid=99");
     HttpResponse response = http_request(request);
     EXPECT_EQ(response.status, 404);
-    EXPECT_FALSE(contains(page_text(response.body), "subject_t"));
+    EXPECT_FALSE(contains(text_of(response), "subject_t"));
 }
 
 const std::string kBodyStart = "<div class=\"f14 mb10\" id=\"read_tpc\">";
