@@ -20,6 +20,8 @@
 #include "keeping_views.h"
 #include "memory_network.h"
 #include "text/charset.h"
+#include "text/gbk.h"
+#include "text/strings.h"
 
 namespace tamsor::bench {
 namespace {
@@ -89,6 +91,32 @@ void BM_PageText(benchmark::State& state, const std::string BigPages::*page_of) 
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
 }
 
+// The post page as the other forums send it: one that writes UTF-8, and one that writes GB18030
+// with a character beyond GBK, a four-byte code, in place of every "帖".
+struct OtherCharsetPage {
+    std::string bytes;
+    const char* content_type;
+};
+const OtherCharsetPage& utf8_post_page() {
+    static const OtherCharsetPage page{gb18030_to_utf8(big_pages().post_page),
+                                       "text/html; charset=utf-8"};
+    return page;
+}
+const OtherCharsetPage& four_byte_post_page() {
+    static const OtherCharsetPage page{
+        utf8_to_gb18030(replace_all(gb18030_to_utf8(big_pages().post_page), "帖", "𠀀")),
+        "text/html; charset=gb18030"};
+    return page;
+}
+
+void BM_DecodePage(benchmark::State& state, const OtherCharsetPage& (*page_of)()) {
+    const OtherCharsetPage& page = page_of();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decode_page(page.bytes, page.content_type));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.bytes.size()));
+}
+
 // The subjects the operations hand the matcher: decoded pages, and post bodies cut out of them.
 struct Subjects {
     std::string start_page;
@@ -154,6 +182,9 @@ BENCHMARK_CAPTURE(BM_ReadPost, long_line_post, &kLongLinePostAddress, &big_pages
 BENCHMARK_CAPTURE(BM_PageText, start_page, &BigPages::start_page)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PageText, board_page, &BigPages::board_page)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PageText, post_page, &BigPages::post_page)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodePage, utf8_post_page, utf8_post_page)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodePage, four_byte_post_page, four_byte_post_page)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Regex, board_names, kBoardNamePattern, &Subjects::start_page)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Regex, board_links, kBoardLinkPattern, &Subjects::start_page)

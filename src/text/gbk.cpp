@@ -196,21 +196,31 @@ void decode_codes(iconv_t cd, const unsigned char* codes, size_t width, size_t c
     }
 }
 
+// A table entry: a character of the Basic Multilingual Plane, whose UTF-8 takes at most three
+// bytes, so that an entry is four bytes and the tables stay small. Length 0: no character of the
+// plane (the few double-byte codes of characters beyond it are kept in DecodeTable::beyond).
+struct TableEntry {
+    char bytes[3];
+    uint8_t length;
+};
+
+TableEntry entry_of(const Utf8Character& character) {
+    TableEntry entry{};
+    std::memcpy(entry.bytes, character.bytes, sizeof entry.bytes);
+    entry.length = character.length;
+    return entry;
+}
+
 // Every code the decoder meets, decoded once by iconv itself, so that the tables agree with
 // iconv code for code (the holes in the double-byte area included) while decoding runs without
 // iconv's per-character cost. The double-byte table covers the pages of the GBK family, so it is
 // made on the first decode; the four-byte table only when a page holds a four-byte code.
 struct DecodeTable {
     bool valid = false;
-    std::array<Utf8Character, 0x80> single{};  // the bytes 0x80 to 0xFF on their own
-    std::vector<Utf8Character> pairs;          // lead 0x81 to 0xFE, trail 0x40 to 0xFE
-
-    const Utf8Character* pair(unsigned char lead, unsigned char trail) const {
-        if (!in_range(lead, kFirstLead, kLastLead) || !in_range(trail, kFirstTrail, kLastTrail)) {
-            return nullptr;
-        }
-        return &pairs[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)];
-    }
+    std::array<TableEntry, 0x80> single{};  // the bytes 0x80 to 0xFF on their own
+    std::vector<TableEntry> pairs;          // lead 0x81 to 0xFE, trail 0x40 to 0xFE
+    // The few double-byte codes of characters beyond the Basic Multilingual Plane.
+    std::vector<std::pair<uint16_t, Utf8Character>> beyond;
 };
 
 iconv_t open_gb18030_decoder() {
@@ -223,15 +233,23 @@ DecodeTable build_decode_table() {
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return table;
     }
-    table.single[0] = kEuroSign;  // 0x80
+    table.single[0] = entry_of(kEuroSign);  // 0x80
     table.pairs.resize(kLeads * kTrails);
     std::vector<unsigned char> codes(2 * kTrails);
+    std::vector<Utf8Character> row(kTrails);
     for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead) {
         for (unsigned i = 0; i < kTrails; ++i) {
             codes[2 * i] = static_cast<unsigned char>(lead);
             codes[2 * i + 1] = static_cast<unsigned char>(kFirstTrail + i);
         }
-        decode_codes(cd, codes.data(), 2, kTrails, &table.pairs[(lead - kFirstLead) * kTrails]);
+        decode_codes(cd, codes.data(), 2, kTrails, row.data());
+        for (unsigned i = 0; i < kTrails; ++i) {
+            if (row[i].length <= sizeof(TableEntry::bytes)) {
+                table.pairs[(lead - kFirstLead) * kTrails + i] = entry_of(row[i]);
+            } else {
+                table.beyond.emplace_back(lead << 8 | (kFirstTrail + i), row[i]);
+            }
+        }
     }
     iconv_close(cd);
     table.valid = true;
@@ -244,8 +262,8 @@ const DecodeTable& decode_table() {
 }
 
 // The Basic Multilingual Plane's four-byte codes in index order; empty when iconv is missing.
-std::vector<Utf8Character> build_four_byte_table() {
-    std::vector<Utf8Character> table;
+std::vector<TableEntry> build_four_byte_table() {
+    std::vector<TableEntry> table;
     iconv_t cd = open_gb18030_decoder();
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return table;
@@ -261,9 +279,14 @@ std::vector<Utf8Character> build_four_byte_table() {
             rest /= base;
         }
     }
-    table.resize(kFourByteBmpCodes);
-    decode_codes(cd, codes.data(), 4, kFourByteBmpCodes, table.data());
+    std::vector<Utf8Character> decoded(kFourByteBmpCodes);
+    decode_codes(cd, codes.data(), 4, kFourByteBmpCodes, decoded.data());
     iconv_close(cd);
+    table.reserve(kFourByteBmpCodes);
+    for (const Utf8Character& character : decoded) {
+        // Every one is a character of the plane; should one not be, it counts as none.
+        table.push_back(character.length <= 3 ? entry_of(character) : TableEntry{});
+    }
     return table;
 }
 
@@ -271,14 +294,46 @@ std::vector<Utf8Character> build_four_byte_table() {
 Utf8Character decode_four_bytes(const unsigned char* code) {
     const size_t index = four_byte_index(code);
     if (index < kFourByteBmpCodes) {
-        static const std::vector<Utf8Character> table = build_four_byte_table();
-        return table.empty() ? Utf8Character{} : table[index];
+        static const std::vector<TableEntry> table = build_four_byte_table();
+        Utf8Character character{};
+        if (!table.empty()) {
+            std::memcpy(character.bytes, table[index].bytes, sizeof table[index].bytes);
+            character.length = table[index].length;
+        }
+        return character;
     }
     if (index >= kFirstSupplementaryIndex &&
         index - kFirstSupplementaryIndex <= kLastCodePoint - 0x10000) {
         return utf8_of(static_cast<uint32_t>(0x10000 + index - kFirstSupplementaryIndex));
     }
     return Utf8Character{};
+}
+
+// What the bytes from `at` on start with when the tables' double-byte and single-byte entries
+// do not answer: a double-byte code beyond the plane, a four-byte code, or a byte that starts
+// no character (U+FFFD for that byte alone: a bad lead never swallows what follows). Puts it in
+// `character` and says how many bytes it took.
+size_t decode_uncommon(const DecodeTable& table, std::string_view bytes, size_t at,
+                       Utf8Character& character) {
+    const auto* code = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+    const size_t left = bytes.size() - at;
+    if (left >= 2) {
+        const uint16_t key = static_cast<uint16_t>(code[0] << 8 | code[1]);
+        for (const auto& [beyond, utf8] : table.beyond) {
+            if (beyond == key) {
+                character = utf8;
+                return 2;
+            }
+        }
+    }
+    if (left >= 4 && is_four_byte_form(code)) {
+        character = decode_four_bytes(code);
+        if (character.length != 0) {
+            return 4;
+        }
+    }
+    character = kReplacement;
+    return 1;
 }
 
 }  // namespace
@@ -293,45 +348,59 @@ std::string gb18030_to_utf8(std::string_view bytes) {
     if (!table.valid) {
         return {};
     }
+    // The tables and the output as plain pointers: writes through a char pointer may alias
+    // anything, so members would be read again after every character.
+    const TableEntry* const single = table.single.data();
+    const TableEntry* const pairs = table.pairs.data();
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     // Two bytes never become more than four, one byte at most three (U+FFFD, the euro sign);
     // the buffer grows when a run of those outgrows the first guess.
     std::string output(size + size / 2 + 16, '\0');
-    std::memcpy(output.data(), in, i);
-    size_t out = i;
-    Utf8Character four_bytes{};
+    char* out = output.data();
+    char* out_end = out + output.size();
+    auto reserve = [&](size_t bytes_needed) {
+        if (static_cast<size_t>(out_end - out) < bytes_needed) {
+            const size_t written = static_cast<size_t>(out - output.data());
+            output.resize(std::max(output.size() * 2, written + bytes_needed));
+            out = output.data() + written;
+            out_end = output.data() + output.size();
+        }
+    };
+    std::memcpy(out, in, i);
+    out += i;
     while (i < size) {
         for (; i < size && in[i] >= 0x80; ++i) {
-            if (output.size() - out < sizeof(Utf8Character)) {
-                output.resize(output.size() * 2);
-            }
-            const Utf8Character* character = &table.single[in[i] - 0x80];
-            if (character->length == 0 && i + 1 < size) {
-                const Utf8Character* pair = table.pair(in[i], in[i + 1]);
-                if (pair != nullptr && pair->length != 0) {
-                    character = pair;
+            reserve(sizeof(Utf8Character));
+            const TableEntry* entry = &single[in[i] - 0x80];
+            if (entry->length == 0 && i + 1 < size && in_range(in[i], kFirstLead, kLastLead) &&
+                in_range(in[i + 1], kFirstTrail, kLastTrail)) {
+                const TableEntry* pair =
+                    &pairs[(in[i] - kFirstLead) * kTrails + (in[i + 1] - kFirstTrail)];
+                if (pair->length != 0) {
+                    entry = pair;
                     ++i;
-                } else if (i + 3 < size && is_four_byte_form(in + i) &&
-                           (four_bytes = decode_four_bytes(in + i)).length != 0) {
-                    character = &four_bytes;
-                    i += 3;
                 }
             }
-            if (character->length == 0) {
-                character = &kReplacement;  // one byte only: a bad lead never swallows what follows
+            if (entry->length == 0) {
+                break;  // out of this loop, which makes no calls, to the uncommon code below
             }
-            std::memcpy(output.data() + out, character->bytes, sizeof character->bytes);
-            out += character->length;
+            std::memcpy(out, entry->bytes, sizeof entry->bytes);
+            out += entry->length;
         }
-        size_t run = ascii_prefix(bytes.substr(i));
-        if (output.size() - out < run) {
-            output.resize(std::max(output.size() * 2, out + run));
+        if (i < size && in[i] >= 0x80) {
+            Utf8Character character;
+            i += decode_uncommon(table, bytes, i, character);
+            std::memcpy(out, character.bytes, sizeof character.bytes);
+            out += character.length;
+            continue;
         }
-        std::memcpy(output.data() + out, in + i, run);
+        const size_t run = ascii_prefix(bytes.substr(i));
+        reserve(run);
+        std::memcpy(out, in + i, run);
         out += run;
         i += run;
     }
-    output.resize(out);
+    output.resize(static_cast<size_t>(out - output.data()));
     return output;
 }
 

@@ -150,22 +150,6 @@ std::string to_lower_ascii(std::string_view text) {
     return lower;
 }
 
-// Markup is mostly ASCII, so this looks at eight bytes at a time.
-size_t ascii_prefix(std::string_view text) {
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + i, sizeof word);
-        if ((word & 0x8080808080808080ULL) != 0) {
-            break;
-        }
-    }
-    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) {
-        ++i;
-    }
-    return i;
-}
-
 bool contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
 }
