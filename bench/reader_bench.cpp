@@ -19,7 +19,9 @@
 #include "http/url.h"
 #include "keeping_views.h"
 #include "memory_network.h"
+#include "text/charset.h"
 #include "text/gbk.h"
+#include "text/strings.h"
 
 namespace tamsor::bench {
 namespace {
@@ -84,9 +86,35 @@ void BM_ReadPost(benchmark::State& state, const std::string* address, const std:
 void BM_PageText(benchmark::State& state, const std::string BigPages::*page_of) {
     const std::string& page = big_pages().*page_of;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(page_text(page));
+        benchmark::DoNotOptimize(decode_page(page, ""));
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+
+// The post page as the other forums send it: one that writes UTF-8, and one that writes GB18030
+// with a character beyond GBK, a four-byte code, in place of every "帖".
+struct OtherCharsetPage {
+    std::string bytes;
+    const char* content_type;
+};
+const OtherCharsetPage& utf8_post_page() {
+    static const OtherCharsetPage page{gb18030_to_utf8(big_pages().post_page),
+                                       "text/html; charset=utf-8"};
+    return page;
+}
+const OtherCharsetPage& four_byte_post_page() {
+    static const OtherCharsetPage page{
+        utf8_to_gb18030(replace_all(gb18030_to_utf8(big_pages().post_page), "帖", "𠀀")),
+        "text/html; charset=gb18030"};
+    return page;
+}
+
+void BM_DecodePage(benchmark::State& state, const OtherCharsetPage& (*page_of)()) {
+    const OtherCharsetPage& page = page_of();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decode_page(page.bytes, page.content_type));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.bytes.size()));
 }
 
 // The subjects the operations hand the matcher: decoded pages, and post bodies cut out of them.
@@ -98,13 +126,13 @@ struct Subjects {
 };
 
 std::string post_body(const std::string& page_bytes) {
-    return text_between(page_text(page_bytes), R"(<div class="f14 mb10" id="read_tpc">)",
+    return text_between(decode_page(page_bytes, ""), R"(<div class="f14 mb10" id="read_tpc">)",
                         "</div>\r\n\r\n\t\t</div>\r\n<!--content_read-->");
 }
 
 const Subjects& subjects() {
     static const Subjects decoded{
-        page_text(big_pages().start_page), page_text(big_pages().board_page),
+        decode_page(big_pages().start_page, ""), decode_page(big_pages().board_page, ""),
         post_body(big_pages().post_page), post_body(big_pages().long_line_post)};
     return decoded;
 }
@@ -154,6 +182,9 @@ BENCHMARK_CAPTURE(BM_ReadPost, long_line_post, &kLongLinePostAddress, &big_pages
 BENCHMARK_CAPTURE(BM_PageText, start_page, &BigPages::start_page)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PageText, board_page, &BigPages::board_page)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PageText, post_page, &BigPages::post_page)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodePage, utf8_post_page, utf8_post_page)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodePage, four_byte_post_page, four_byte_post_page)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Regex, board_names, kBoardNamePattern, &Subjects::start_page)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Regex, board_links, kBoardLinkPattern, &Subjects::start_page)

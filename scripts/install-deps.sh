@@ -12,10 +12,12 @@ run_packages=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev
     libcurl4-openssl-dev libpcre2-dev libcpp-httplib-dev zlib1g-dev
+    ca-certificates  # the authorities an https forum's certificate is checked against
     fonts-wqy-zenhei
 )
 test_packages=(
     git
+    libssl-dev openssl  # the https tests' servers and their certificates
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format libclang-rt-14-dev
     xvfb xauth xdotool

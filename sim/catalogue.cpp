@@ -52,6 +52,9 @@ constexpr WrittenThread kQuestionThreads[] = {
     {"<font color=#FF0000><b>粗体</b></font>&lt;新手&gt;", "粗体<新手>", "<b>粗体</b>&lt;新手&gt;",
      true},
     {"只有标题的帖子", "只有标题的帖子", "只有标题的帖子", false},
+    // Beyond GBK: a character of the supplementary planes, and the euro sign, whose code GBK and
+    // GB18030 write differently.
+    {"生僻字𠀀和欧元符号€怎么打", "生僻字𠀀和欧元符号€怎么打", "生僻字𠀀和欧元符号€怎么打", true},
 };
 
 // The tens of a board's fid count its category from 1.

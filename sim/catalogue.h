@@ -35,11 +35,11 @@ const std::vector<std::string>& category_captions();
 
 // Every board, in start-page order, grouped by category. The question board (the last one)
 // has a name and thread titles that look like markup, a post whose keywords name no board,
-// and a title without a post ID.
+// a title with characters GBK cannot hold, and a title without a post ID.
 const std::vector<Board>& boards();
 const Board* find_board(int fid);
 
-// Threads of a board in page order (14 each, 3 on the question board):
+// Threads of a board in page order (14 each, 4 on the question board):
 // tid = fid * 1000 + 1, fid * 1000 + 2, ...
 std::vector<Thread> threads_of(const Board& board);
 // The thread of a post id, or false when the forum has no such post.

@@ -18,9 +18,11 @@ namespace {
 void usage() {
     std::cerr
         << "usage: tamsor-forum-sim [--account-port N] [--forum-port N] [--log] [--fault NAME]\n"
-           "                        [--session-ttl SECONDS] [--captcha-queries]\n"
+           "                        [--session-ttl SECONDS] [--charset gbk|utf-8]\n"
+           "                        [--captcha-queries]\n"
            "--session-ttl ends each session that many seconds after its sign-in, so that the\n"
            "forum asks the client to sign in again\n"
+           "--charset utf-8 writes every page in UTF-8 instead of GBK (forms are still GBK)\n"
            "--captcha-queries answers each line read on standard input with the code of the\n"
            "newest captcha picture (a test aid for clients run in processes of their own)\n"
            "fault names:";
@@ -62,7 +64,7 @@ void print_request(const tamsor::sim::LoggedRequest& request) {
     }
     if (!request.body.empty()) {
         std::cout << "    body (" << request.body.size()
-                  << " bytes, shown decoded from GBK): " << tamsor::gbk_to_utf8(request.body)
+                  << " bytes, shown decoded from GBK): " << tamsor::gb18030_to_utf8(request.body)
                   << '\n';
     }
     std::cout.flush();
@@ -87,6 +89,7 @@ int main(int argc, char** argv) {
     bool captcha_queries = false;
     long session_ttl = 0;
     auto fault = tamsor::sim::Fault::none;
+    auto charset = tamsor::sim::Charset::gbk;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         bool has_value = i + 1 < argc;
@@ -98,6 +101,8 @@ int main(int argc, char** argv) {
             fault = *tamsor::sim::fault_from_name(argv[++i]);
         } else if (arg == "--session-ttl" && has_value && parse_seconds(argv[i + 1], session_ttl)) {
             ++i;
+        } else if (arg == "--charset" && has_value && tamsor::sim::charset_from_name(argv[i + 1])) {
+            charset = *tamsor::sim::charset_from_name(argv[++i]);
         } else if (arg == "--log") {
             log = true;
         } else if (arg == "--captcha-queries") {
@@ -121,6 +126,7 @@ int main(int argc, char** argv) {
     }
     simulator.set_fault(fault);
     simulator.set_session_ttl(std::chrono::seconds(session_ttl));
+    simulator.set_charset(charset);
     if (!simulator.start(account_port, forum_port)) {
         std::cerr << "tamsor-forum-sim: cannot listen on 127.0.0.1 ports " << account_port
                   << " and " << forum_port << '\n';
@@ -131,6 +137,9 @@ int main(int argc, char** argv) {
               << "demo accounts (name / password):\n";
     for (const auto& account : tamsor::sim::Simulator::demo_accounts()) {
         std::cout << "    " << account.name << " / " << account.password << '\n';
+    }
+    if (charset != tamsor::sim::Charset::gbk) {
+        std::cout << "pages in " << tamsor::sim::charset_name(charset) << '\n';
     }
     if (fault != tamsor::sim::Fault::none) {
         std::cout << "fault mode: " << tamsor::sim::fault_name(fault) << '\n';

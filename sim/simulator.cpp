@@ -64,6 +64,19 @@ const std::vector<Fault>& all_faults() {
     return faults;
 }
 
+std::string charset_name(Charset charset) {
+    return charset == Charset::utf8 ? "utf-8" : "gbk";
+}
+
+std::optional<Charset> charset_from_name(std::string_view name) {
+    for (Charset charset : {Charset::gbk, Charset::utf8}) {
+        if (name == charset_name(charset)) {
+            return charset;
+        }
+    }
+    return std::nullopt;
+}
+
 struct Simulator::Impl {
     SimState state;
     std::unique_ptr<HttpServer> account;
@@ -98,9 +111,11 @@ struct Simulator::Impl {
         }
         Fault fault = state.fault;
         if (auto replaced = fault_instead(fault, host, request)) {
+            write_in_charset(*replaced, state.charset);
             return std::move(*replaced);
         }
         ServerResponse response = handler(state, request);
+        write_in_charset(response, state.charset);
         apply_fault(fault, response);
         return response;
     }
@@ -172,6 +187,14 @@ void Simulator::set_fault(Fault fault) {
 
 Fault Simulator::fault() const {
     return impl_->state.fault;
+}
+
+void Simulator::set_charset(Charset charset) {
+    impl_->state.charset = charset;
+}
+
+Charset Simulator::charset() const {
+    return impl_->state.charset;
 }
 
 std::vector<LoggedRequest> Simulator::request_log() const {

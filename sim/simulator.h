@@ -9,8 +9,9 @@
 #include <utility>
 #include <vector>
 
-// A local stand-in for the account host and the forum host, speaking GBK like the real ones.
-// Both listen on 127.0.0.1 only, each on a port of its own.
+// A local stand-in for the account host and the forum host, speaking GBK like the real ones (or
+// UTF-8, as a forum that has moved on does). Both listen on 127.0.0.1 only, each on a port of
+// its own.
 namespace tamsor::sim {
 
 struct LoggedRequest {
@@ -47,6 +48,14 @@ std::string fault_name(Fault fault);
 std::optional<Fault> fault_from_name(std::string_view name);
 const std::vector<Fault>& all_faults();
 
+// The charset the hosts write their pages in. GBK pages write what GBK cannot hold in GB18030, as
+// real forums do. Forms and addresses are read as GBK either way.
+enum class Charset { gbk, utf8 };
+
+// The charset's name as the executable's --charset option takes it ("gbk", "utf-8").
+std::string charset_name(Charset charset);
+std::optional<Charset> charset_from_name(std::string_view name);
+
 struct DemoAccount {
     std::string name;      // UTF-8
     std::string password;  // UTF-8
@@ -70,6 +79,10 @@ public:
 
     void set_fault(Fault fault);
     Fault fault() const;
+
+    // Every page, its Content-Type header and its meta tags, in this charset from now on.
+    void set_charset(Charset charset);
+    Charset charset() const;
 
     // Every request both hosts received since start or the last clear, in arrival order (the
     // newest 10000 when there were more).

@@ -12,7 +12,8 @@
 #include "simulator.h"
 
 // What both simulated hosts share: the accounts, the captcha sessions of the account host and
-// the signed-in sessions of the forum host. Every member is guarded by `mutex` except `fault`.
+// the signed-in sessions of the forum host. Every member is guarded by `mutex` except `fault` and
+// `charset`.
 namespace tamsor::sim {
 
 struct Account {
@@ -54,6 +55,7 @@ struct SimState {
     std::string account_host;  // "127.0.0.1:<port>"
     std::string forum_host;
     std::atomic<Fault> fault{Fault::none};
+    std::atomic<Charset> charset{Charset::gbk};
 };
 
 }  // namespace tamsor::sim

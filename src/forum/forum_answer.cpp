@@ -1,6 +1,6 @@
 #include "forum/forum_answer.h"
 
-#include "text/gbk.h"
+#include "text/charset.h"
 
 namespace tamsor {
 namespace {
@@ -10,9 +10,10 @@ constexpr std::string_view kFetchFailedStatus = "状态：获取失败";
 constexpr std::string_view kSignedOutStatus = "状态：登录失效";
 constexpr std::string_view kCancelledStatus = "状态：已取消";
 
-ForumAnswer judged(long status, HttpError error, std::string_view body) {
+ForumAnswer judged(long status, HttpError error, std::string_view body,
+                   std::string_view content_type) {
     return {error == HttpError::none && status / 100 == 2 && !body.empty(),
-            error == HttpError::cancelled, page_text(body)};
+            error == HttpError::cancelled, decode_page(body, content_type)};
 }
 
 }  // namespace
@@ -21,12 +22,16 @@ ForumAnswer fetch_forum_page(const std::string& url) {
     HttpRequest request;
     request.url = url;
     const HttpResponse response = http_request(request);
-    return judged(response.status, response.error, response.body);
+    return judged(response.status, response.error, response.body, response.content_type);
 }
 
 ForumAnswer fetch_forum_page_plain(const std::string& url) {
     const PlainFetch fetch = fetch_url(url);
-    return judged(fetch.status, fetch.error, fetch.body);
+    return judged(fetch.status, fetch.error, fetch.body, fetch.content_type);
+}
+
+std::string answer_text(const HttpResponse& response) {
+    return decode_page(response.body, response.content_type);
 }
 
 bool is_sign_in_page(std::string_view text) {

@@ -12,13 +12,18 @@ namespace tamsor {
 struct ForumAnswer {
     bool answered = false;   // a final 2xx answer with a body
     bool cancelled = false;  // the user gave the request up (Esc)
-    std::string text;        // the body as text, error pages included; "" when nothing came
+    // The body as text, error pages included, read in the charset the answer names (decode_page);
+    // "" when nothing came.
+    std::string text;
 };
 
 // GET through the request engine with the shared cookie store.
 ForumAnswer fetch_forum_page(const std::string& url);
 // GET through the plain fetch (fetch_url).
 ForumAnswer fetch_forum_page_plain(const std::string& url);
+
+// The body of an http_request answer (a form post's) as text, in the charset it names.
+std::string answer_text(const HttpResponse& response);
 
 // The account host's sign-in form. The forum serves it, or redirects to it, in place of a page
 // that needs a session the visitor no longer has; a text holding every one of these is that form.

@@ -1,10 +1,10 @@
 #include "forum/login.h"
 
 #include "forum/answer_markers.h"
+#include "forum/forum_answer.h"
 #include "forum/message_texts.h"
 #include "http/form.h"
 #include "http/http_request.h"
-#include "text/gbk.h"
 #include "text/strings.h"
 #include "text/wipe.h"
 
@@ -69,7 +69,7 @@ void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view) 
     if (response.error == HttpError::cancelled) {
         return;  // the user gave it up with Esc and knows it brought nothing
     }
-    const std::string answer = page_text(response.body);
+    const std::string answer = answer_text(response);
 
     // Only the three known answers say anything about name, password or code; any other, or none,
     // is reported as the forum not answering, and the captcha stays for another try.

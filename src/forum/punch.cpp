@@ -7,7 +7,6 @@
 #include "forum/forum_answer.h"
 #include "forum/message_texts.h"
 #include "http/http_request.h"
-#include "text/gbk.h"
 
 namespace tamsor {
 namespace {
@@ -94,7 +93,7 @@ void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view) {
     if (response.error == HttpError::cancelled) {
         return;  // the user gave it up with Esc and knows it brought nothing
     }
-    const std::string answer = page_text(response.body);
+    const std::string answer = answer_text(response);
 
     const std::optional<int32_t> code = classify_punch_answer(answer);
     if (!code && is_sign_in_page(answer)) {

@@ -12,6 +12,7 @@ struct Settings {
     std::mutex mutex;
     HttpLimits limits;
     std::function<void()> pump;
+    std::string trusted_authorities;
     curl_runtime::GuardedCalls calls = curl_runtime::libcurl_calls();
 };
 
@@ -99,6 +100,16 @@ bool set_text_option(CURL* easy, CURLoption option, const char* value) {
 std::function<void()> wait_pump() {
     std::lock_guard lock(settings().mutex);
     return settings().pump;
+}
+
+void set_trusted_authorities(std::string pem) {
+    std::lock_guard lock(settings().mutex);
+    settings().trusted_authorities = std::move(pem);
+}
+
+std::string trusted_authorities() {
+    std::lock_guard lock(settings().mutex);
+    return settings().trusted_authorities;
 }
 
 GuardedCalls libcurl_calls() {

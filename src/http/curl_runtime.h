@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <functional>
+#include <string>
 
 // The process-wide side of the HTTP layer: libcurl's one-time set-up, the cookie store every
 // request shares, and the settings tests may change.
@@ -20,6 +21,12 @@ bool set_text_option(CURL* easy, CURLoption option, const char* value);
 
 // The pump set by set_wait_pump, or an empty function.
 std::function<void()> wait_pump();
+
+// Certificate authorities (PEM text) that an https server's certificate must chain to, in place
+// of the system's: tests sign their servers' certificates with an authority of their own. Empty,
+// as the product leaves it, means the system's trust store.
+void set_trusted_authorities(std::string pem);
+std::string trusted_authorities();
 
 // The libcurl calls the layer's safety rests on. Each one refused would leave requests free to use
 // other protocols or a proxy from the environment, or keep each request's cookies apart, so a

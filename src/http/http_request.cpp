@@ -39,6 +39,7 @@ HttpResponse http_request(const HttpRequest& request) {
         response.error = result.error;
         response.response_headers = request_rules::normalise_set_cookie(result.headers);
         response.new_cookies = request_rules::new_cookies_from(response.response_headers);
+        response.content_type = request_rules::header_value(result.headers, "Content-Type");
         if (request.cookies.has_value()) {
             response.cookies = jar;
             // Cookies another host set are not its to put into this host's jar.
@@ -58,7 +59,8 @@ PlainFetch fetch_url(const std::string& url) {
     plan.url = url;
     plan.agent = request_rules::kDefaultAgent;
     TransferResult result = run_transfer(plan);
-    return {std::move(result.body), result.status, result.error};
+    return {std::move(result.body), result.status, result.error,
+            request_rules::header_value(result.headers, "Content-Type")};
 }
 
 ByteArray fetch_url_bytes(const std::string& url) {

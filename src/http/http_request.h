@@ -48,6 +48,7 @@ struct HttpResponse {
     std::string new_cookies;       // "name=value" items the final response set, joined by "; "
     std::string extra_headers;     // the complete header block that was sent
     std::string response_headers;  // raw header block of the final response, "\r\n" separated
+    std::string content_type;      // its Content-Type value, "" when it names none
     ByteArray post_bytes;          // the body that was sent
     long status = 0;               // HTTP status of the final response, 0 when none came
     HttpError error = HttpError::none;
@@ -61,11 +62,12 @@ HttpResponse http_request(const HttpRequest& request);
 ByteArray fetch_url_bytes(const std::string& url);
 
 // The same plain GET, telling also how it ended: callers that must tell an error page or a
-// missing answer from a page read these.
+// missing answer from a page read these, and a page's Content-Type names its charset.
 struct PlainFetch {
     ByteArray body;   // as fetch_url_bytes gives it
     long status = 0;  // HTTP status of the final response, 0 when none came
     HttpError error = HttpError::none;
+    std::string content_type;  // its Content-Type value, "" when it names none
 };
 PlainFetch fetch_url(const std::string& url);
 

@@ -124,6 +124,16 @@ std::string new_cookies_from(std::string_view headers) {
     return cookies;
 }
 
+std::string header_value(std::string_view headers, std::string_view name) {
+    const std::string prefix = to_lower_ascii(name) + ":";
+    for (const std::string& line : split(headers, kLineBreak)) {
+        if (to_lower_ascii(std::string_view(line).substr(0, prefix.size())) == prefix) {
+            return std::string(trim_spaces(std::string_view(line).substr(prefix.size())));
+        }
+    }
+    return "";
+}
+
 bool proxy_serves(std::string_view request_url, std::string_view hop_url) {
     return is_secure(request_url) || !is_secure(hop_url);
 }

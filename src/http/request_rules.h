@@ -38,6 +38,10 @@ std::string normalise_set_cookie(std::string_view headers);
 // The "name=value" items the Set-Cookie lines of a normalised header block set, joined by "; ".
 std::string new_cookies_from(std::string_view headers);
 
+// The value of the first header line of that name (any letter case) in a raw header block, with
+// spaces trimmed; "" when there is none.
+std::string header_value(std::string_view headers, std::string_view name);
+
 // Whether the proxy carries a hop to `hop_url`: for an https request it serves every scheme, for
 // a plain http request only plain http hops.
 bool proxy_serves(std::string_view request_url, std::string_view hop_url);

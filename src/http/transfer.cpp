@@ -197,11 +197,28 @@ HeaderList make_header_list(const std::vector<std::string>& lines) {
     return HeaderList(list);
 }
 
+// An https server has to show a certificate that chains to a trusted authority and names the
+// host the address names. Both checks are libcurl's defaults; they are set all the same, so that
+// nothing can have switched them off.
+bool set_certificate_checks(CURL* easy) {
+    if (curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L) != CURLE_OK ||
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L) != CURLE_OK) {
+        return false;
+    }
+    const std::string authorities = curl_runtime::trusted_authorities();
+    if (authorities.empty()) {
+        return true;
+    }
+    curl_blob blob{const_cast<char*>(authorities.data()), authorities.size(), CURL_BLOB_COPY};
+    return curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob) == CURLE_OK;
+}
+
 // False when libcurl refuses a set-up the request's safety rests on.
 bool set_common_options(CURL* easy, const TransferPlan& plan, const HttpLimits& limits) {
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     if (!curl_runtime::set_text_option(easy, CURLOPT_PROTOCOLS_STR, "http,https") ||
-        !curl_runtime::set_text_option(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https")) {
+        !curl_runtime::set_text_option(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") ||
+        !set_certificate_checks(easy)) {
         return false;
     }
     // Redirects are followed hop by hop below, because the proxy may serve some hops only and

@@ -23,8 +23,8 @@ struct RegexObject::State {
     std::string pattern;
     std::string subject;
     MatchList matches;
-    // UTF-8 offset -> GBK offset for every start of a match or group, sorted; built on the first
-    // position asked for, so walking all matches costs one pass over the subject.
+    // UTF-8 offset -> GB18030 offset for every start of a match or group, sorted; built on the
+    // first position asked for, so walking all matches costs one pass over the subject.
     mutable std::vector<std::pair<size_t, int>> gbk_offsets;
 
     void clear() {
@@ -90,7 +90,7 @@ struct RegexObject::State {
         size_t gbk = 0;
         std::string_view all(subject);
         for (size_t start : starts) {
-            gbk += utf8_to_gbk(all.substr(utf8, start - utf8)).size();
+            gbk += utf8_to_gb18030(all.substr(utf8, start - utf8)).size();
             utf8 = start;
             gbk_offsets.emplace_back(start, static_cast<int>(gbk));
         }

@@ -7,7 +7,10 @@
 namespace tamsor {
 
 // The program's pattern matcher: ECMAScript-like syntax over UTF-8 text (PCRE2 with JIT).
-// Indices are 1-based; positions are 0-based byte offsets into the GBK form of the subject.
+// Indices are 1-based. Positions are 0-based byte offsets into the subject as the forum writes
+// it, in GB18030: for a page sent in GBK or GB18030 that is the page's own bytes (two for a GBK
+// character, four for a character beyond GBK); a page sent in UTF-8 gives the positions the same
+// text has in GB18030, so a position does not depend on the charset a page came in.
 // An object belongs to the thread that uses it; it is not synchronised.
 class RegexObject {
 public:
@@ -31,11 +34,11 @@ public:
 
     virtual int match_count() const;
 
-    // Text of match i (1-based); "" when out of range. `position` receives its GBK byte offset.
+    // Text of match i (1-based); "" when out of range. `position` receives its byte offset.
     virtual std::string match_text(int i, int* position = nullptr) const;
 
     // Text of group j of match i (both 1-based); "" when out of range or the group did not take
-    // part. `position` receives the group's own GBK byte offset (-1 when it did not take part).
+    // part. `position` receives the group's own byte offset (-1 when it did not take part).
     virtual std::string submatch_text(int i, int j, int* position = nullptr) const;
 
     // Number of capture groups of the first match; 0 without matches.

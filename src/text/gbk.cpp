@@ -9,25 +9,10 @@
 #include <cstring>
 #include <vector>
 
+#include "text/strings.h"
+
 namespace tamsor {
 namespace {
-
-// Length of the run of ASCII bytes at the start of the text. Markup is mostly ASCII, so this
-// looks at eight bytes at a time.
-size_t ascii_prefix(std::string_view text) {
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + i, sizeof word);
-        if ((word & 0x8080808080808080ULL) != 0) {
-            break;
-        }
-    }
-    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) {
-        ++i;
-    }
-    return i;
-}
 
 // One conversion descriptor per thread: iconv_t is not thread safe and
 // opening one costs far more than a short conversion.
@@ -70,8 +55,13 @@ private:
     iconv_t cd_;
 };
 
-Converter& encoder() {
+Converter& gbk_encoder() {
     thread_local Converter converter("CP936", "UTF-8");
+    return converter;
+}
+
+Converter& gb18030_encoder() {
+    thread_local Converter converter("GB18030", "UTF-8");
     return converter;
 }
 
@@ -88,14 +78,15 @@ size_t utf8_character_length(std::string_view text) {
     return length;
 }
 
-// What one GBK code decodes to. Every GBK character lies in the Basic Multilingual Plane, so
-// its UTF-8 form is at most three bytes. Length 0: not a character on its own.
+// What one code decodes to, as UTF-8: at most four bytes. Length 0: not a character on its own.
 struct Utf8Character {
-    char bytes[3];
+    char bytes[4];
     uint8_t length;
 };
 
 constexpr Utf8Character kReplacement{{'\xEF', '\xBF', '\xBD'}, 3};  // U+FFFD
+// GB18030 writes the euro sign with two bytes; GBK, and the pages written for it, with 0x80.
+constexpr Utf8Character kEuroSign{{'\xE2', '\x82', '\xAC'}, 3};
 
 constexpr unsigned kFirstLead = 0x81;
 constexpr unsigned kLastLead = 0xFE;
@@ -103,21 +94,49 @@ constexpr unsigned kFirstTrail = 0x40;
 constexpr unsigned kLastTrail = 0xFE;
 constexpr unsigned kTrails = kLastTrail - kFirstTrail + 1;
 
-// Every code the decoder can meet, decoded once by iconv itself, so that the table agrees with
-// iconv code for code (the single-byte euro sign and the holes in the double-byte area
-// included) while decoding runs without iconv's per-character cost.
-struct DecodeTable {
-    bool valid = false;
-    std::array<Utf8Character, 0x80> single{};  // the bytes 0x80 to 0xFF on their own
-    std::vector<Utf8Character> pairs;          // lead 0x81 to 0xFE, trail 0x40 to 0xFE
+// Four-byte codes: a lead, a digit, a lead-range byte and a digit, counted in that order.
+constexpr unsigned kFirstDigit = 0x30;
+constexpr unsigned kLastDigit = 0x39;
+constexpr unsigned kDigits = 10;
+constexpr unsigned kLeads = kLastLead - kFirstLead + 1;
+// 81 30 81 30 to 84 31 A4 39 are the Basic Multilingual Plane characters that have no two-byte
+// code; from 90 30 81 30 on the codes count the supplementary planes from U+10000.
+constexpr size_t kFourByteBmpCodes = 39420;
+constexpr size_t kFirstSupplementaryIndex = (0x90 - kFirstLead) * kDigits * kLeads * kDigits;
+constexpr uint32_t kLastCodePoint = 0x10FFFF;
 
-    const Utf8Character* pair(unsigned char lead, unsigned char trail) const {
-        if (lead < kFirstLead || lead > kLastLead || trail < kFirstTrail || trail > kLastTrail) {
-            return nullptr;
-        }
-        return &pairs[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)];
+bool in_range(unsigned char byte, unsigned first, unsigned last) {
+    return byte >= first && byte <= last;
+}
+
+bool is_four_byte_form(const unsigned char* code) {
+    return in_range(code[0], kFirstLead, kLastLead) && in_range(code[1], kFirstDigit, kLastDigit) &&
+           in_range(code[2], kFirstLead, kLastLead) && in_range(code[3], kFirstDigit, kLastDigit);
+}
+
+size_t four_byte_index(const unsigned char* code) {
+    return (((code[0] - kFirstLead) * kDigits + (code[1] - kFirstDigit)) * kLeads +
+            (code[2] - kFirstLead)) *
+               kDigits +
+           (code[3] - kFirstDigit);
+}
+
+Utf8Character utf8_of(uint32_t code_point) {
+    Utf8Character character{};
+    if (code_point < 0x10000) {
+        character.bytes[0] = static_cast<char>(0xE0 | (code_point >> 12));
+        character.bytes[1] = static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+        character.bytes[2] = static_cast<char>(0x80 | (code_point & 0x3F));
+        character.length = 3;
+    } else {
+        character.bytes[0] = static_cast<char>(0xF0 | (code_point >> 18));
+        character.bytes[1] = static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
+        character.bytes[2] = static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+        character.bytes[3] = static_cast<char>(0x80 | (code_point & 0x3F));
+        character.length = 4;
     }
-};
+    return character;
+}
 
 // The character iconv makes of exactly these bytes, or length 0 when it does not take them all
 // as one character.
@@ -138,65 +157,99 @@ Utf8Character ask_iconv(iconv_t cd, const unsigned char* code, size_t size) {
     return character;
 }
 
-// Decodes every code of one lead byte, trail by trail. One iconv call takes the whole row up to
-// the next code it refuses, which is far quicker than a call per code; should its output not
-// split into one character per code, the row is asked code by code instead.
-void fill_row(iconv_t cd, unsigned lead, Utf8Character* row) {
-    unsigned char codes[kTrails * 2];
-    for (unsigned i = 0; i < kTrails; ++i) {
-        codes[2 * i] = static_cast<unsigned char>(lead);
-        codes[2 * i + 1] = static_cast<unsigned char>(kFirstTrail + i);
-    }
+// Decodes `count` codes of `width` bytes each, laid out one after the other, into `decoded`. One
+// iconv call takes the run up to the next code it refuses, which is far quicker than a call per
+// code; should its output not split into one character per code, the codes are asked one by one.
+void decode_codes(iconv_t cd, const unsigned char* codes, size_t width, size_t count,
+                  Utf8Character* decoded) {
+    std::vector<char> output(count * sizeof(Utf8Character::bytes));
     size_t code = 0;
-    while (code < kTrails) {
+    while (code < count) {
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        char* in = reinterpret_cast<char*>(codes + 2 * code);
-        size_t in_left = 2 * (kTrails - code);
-        char output[kTrails * 4];
-        char* out = output;
-        size_t out_left = sizeof output;
+        char* in = reinterpret_cast<char*>(const_cast<unsigned char*>(codes + width * code));
+        size_t in_left = width * (count - code);
+        char* out = output.data();
+        size_t out_left = output.size();
         bool refused = iconv(cd, &in, &in_left, &out, &out_left) == static_cast<size_t>(-1);
         bool split = !refused || errno == EILSEQ || errno == EINVAL;
-        size_t taken = 2 * (kTrails - code) - in_left;
-        split = split && taken % 2 == 0;
-        std::string_view produced(output, static_cast<size_t>(out - output));
-        for (size_t done = 0; split && done < taken / 2; ++done, ++code) {
+        size_t taken = width * (count - code) - in_left;
+        split = split && taken % width == 0;
+        std::string_view produced(output.data(), static_cast<size_t>(out - output.data()));
+        for (size_t done = 0; split && done < taken / width; ++done, ++code) {
             size_t length = produced.empty() ? 0 : utf8_character_length(produced);
-            split = length != 0 && length <= sizeof row[code].bytes;
+            split = length != 0 && length <= sizeof decoded[code].bytes;
             if (split) {
-                std::memcpy(row[code].bytes, produced.data(), length);
-                row[code].length = static_cast<uint8_t>(length);
+                std::memcpy(decoded[code].bytes, produced.data(), length);
+                decoded[code].length = static_cast<uint8_t>(length);
                 produced.remove_prefix(length);
             }
         }
         if (!split || !produced.empty()) {
-            for (size_t i = 0; i < kTrails; ++i) {
-                row[i] = ask_iconv(cd, codes + 2 * i, 2);
+            for (size_t i = 0; i < count; ++i) {
+                decoded[i] = ask_iconv(cd, codes + width * i, width);
             }
             return;
         }
         if (refused) {
-            row[code++] = Utf8Character{};
+            decoded[code++] = Utf8Character{};
         }
     }
 }
 
+// A table entry: a character of the Basic Multilingual Plane, whose UTF-8 takes at most three
+// bytes, so that an entry is four bytes and the tables stay small. Length 0: no character of the
+// plane (the few double-byte codes of characters beyond it are kept in DecodeTable::beyond).
+struct TableEntry {
+    char bytes[3];
+    uint8_t length;
+};
+
+TableEntry entry_of(const Utf8Character& character) {
+    TableEntry entry{};
+    std::memcpy(entry.bytes, character.bytes, sizeof entry.bytes);
+    entry.length = character.length;
+    return entry;
+}
+
+// Every code the decoder meets, decoded once by iconv itself, so that the tables agree with
+// iconv code for code (the holes in the double-byte area included) while decoding runs without
+// iconv's per-character cost. The double-byte table covers the pages of the GBK family, so it is
+// made on the first decode; the four-byte table only when a page holds a four-byte code.
+struct DecodeTable {
+    bool valid = false;
+    std::array<TableEntry, 0x80> single{};  // the bytes 0x80 to 0xFF on their own
+    std::vector<TableEntry> pairs;          // lead 0x81 to 0xFE, trail 0x40 to 0xFE
+    // The few double-byte codes of characters beyond the Basic Multilingual Plane.
+    std::vector<std::pair<uint16_t, Utf8Character>> beyond;
+};
+
+iconv_t open_gb18030_decoder() {
+    return iconv_open("UTF-8", "GB18030");
+}
+
 DecodeTable build_decode_table() {
     DecodeTable table;
-    iconv_t cd = iconv_open("UTF-8", "CP936");
+    iconv_t cd = open_gb18030_decoder();
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return table;
     }
-    for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
-        const unsigned char code[1] = {static_cast<unsigned char>(byte)};
-        table.single[byte - 0x80] = ask_iconv(cd, code, 1);
-    }
-    table.pairs.resize((kLastLead - kFirstLead + 1) * kTrails);
+    table.single[0] = entry_of(kEuroSign);  // 0x80
+    table.pairs.resize(kLeads * kTrails);
+    std::vector<unsigned char> codes(2 * kTrails);
+    std::vector<Utf8Character> row(kTrails);
     for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead) {
-        if (table.single[lead - 0x80].length != 0) {
-            continue;  // a character on its own; the decoder never pairs it
+        for (unsigned i = 0; i < kTrails; ++i) {
+            codes[2 * i] = static_cast<unsigned char>(lead);
+            codes[2 * i + 1] = static_cast<unsigned char>(kFirstTrail + i);
         }
-        fill_row(cd, lead, &table.pairs[(lead - kFirstLead) * kTrails]);
+        decode_codes(cd, codes.data(), 2, kTrails, row.data());
+        for (unsigned i = 0; i < kTrails; ++i) {
+            if (row[i].length <= sizeof(TableEntry::bytes)) {
+                table.pairs[(lead - kFirstLead) * kTrails + i] = entry_of(row[i]);
+            } else {
+                table.beyond.emplace_back(lead << 8 | (kFirstTrail + i), row[i]);
+            }
+        }
     }
     iconv_close(cd);
     table.valid = true;
@@ -208,64 +261,157 @@ const DecodeTable& decode_table() {
     return table;
 }
 
+// The Basic Multilingual Plane's four-byte codes in index order; empty when iconv is missing.
+std::vector<TableEntry> build_four_byte_table() {
+    std::vector<TableEntry> table;
+    iconv_t cd = open_gb18030_decoder();
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return table;
+    }
+    std::vector<unsigned char> codes(4 * kFourByteBmpCodes);
+    for (size_t index = 0; index < kFourByteBmpCodes; ++index) {
+        size_t rest = index;
+        for (int byte = 3; byte >= 0; --byte) {
+            const bool digit = byte % 2 == 1;
+            const unsigned base = digit ? kDigits : kLeads;
+            codes[4 * index + static_cast<size_t>(byte)] =
+                static_cast<unsigned char>((digit ? kFirstDigit : kFirstLead) + rest % base);
+            rest /= base;
+        }
+    }
+    std::vector<Utf8Character> decoded(kFourByteBmpCodes);
+    decode_codes(cd, codes.data(), 4, kFourByteBmpCodes, decoded.data());
+    iconv_close(cd);
+    table.reserve(kFourByteBmpCodes);
+    for (const Utf8Character& character : decoded) {
+        // Every one is a character of the plane; should one not be, it counts as none.
+        table.push_back(character.length <= 3 ? entry_of(character) : TableEntry{});
+    }
+    return table;
+}
+
+// What the four-byte code stands for; length 0 when it stands for nothing.
+Utf8Character decode_four_bytes(const unsigned char* code) {
+    const size_t index = four_byte_index(code);
+    if (index < kFourByteBmpCodes) {
+        static const std::vector<TableEntry> table = build_four_byte_table();
+        Utf8Character character{};
+        if (!table.empty()) {
+            std::memcpy(character.bytes, table[index].bytes, sizeof table[index].bytes);
+            character.length = table[index].length;
+        }
+        return character;
+    }
+    if (index >= kFirstSupplementaryIndex &&
+        index - kFirstSupplementaryIndex <= kLastCodePoint - 0x10000) {
+        return utf8_of(static_cast<uint32_t>(0x10000 + index - kFirstSupplementaryIndex));
+    }
+    return Utf8Character{};
+}
+
+// What the bytes from `at` on start with when the tables' double-byte and single-byte entries
+// do not answer: a double-byte code beyond the plane, a four-byte code, or a byte that starts
+// no character (U+FFFD for that byte alone: a bad lead never swallows what follows). Puts it in
+// `character` and says how many bytes it took.
+size_t decode_uncommon(const DecodeTable& table, std::string_view bytes, size_t at,
+                       Utf8Character& character) {
+    const auto* code = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+    const size_t left = bytes.size() - at;
+    if (left >= 2) {
+        const uint16_t key = static_cast<uint16_t>(code[0] << 8 | code[1]);
+        for (const auto& [beyond, utf8] : table.beyond) {
+            if (beyond == key) {
+                character = utf8;
+                return 2;
+            }
+        }
+    }
+    if (left >= 4 && is_four_byte_form(code)) {
+        character = decode_four_bytes(code);
+        if (character.length != 0) {
+            return 4;
+        }
+    }
+    character = kReplacement;
+    return 1;
+}
+
 }  // namespace
 
-std::string gbk_to_utf8(std::string_view gbk) {
-    const size_t size = gbk.size();
-    size_t i = ascii_prefix(gbk);
+std::string gb18030_to_utf8(std::string_view bytes) {
+    const size_t size = bytes.size();
+    size_t i = ascii_prefix(bytes);
     if (i == size) {
-        return std::string(gbk);
+        return std::string(bytes);
     }
     const DecodeTable& table = decode_table();
     if (!table.valid) {
         return {};
     }
-    const auto* in = reinterpret_cast<const unsigned char*>(gbk.data());
-    // Two bytes never become more than three, one byte at most three (U+FFFD, the euro sign);
+    // The tables and the output as plain pointers: writes through a char pointer may alias
+    // anything, so members would be read again after every character.
+    const TableEntry* const single = table.single.data();
+    const TableEntry* const pairs = table.pairs.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    // Two bytes never become more than four, one byte at most three (U+FFFD, the euro sign);
     // the buffer grows when a run of those outgrows the first guess.
     std::string output(size + size / 2 + 16, '\0');
-    std::memcpy(output.data(), in, i);
-    size_t out = i;
+    char* out = output.data();
+    char* out_end = out + output.size();
+    auto reserve = [&](size_t bytes_needed) {
+        if (static_cast<size_t>(out_end - out) < bytes_needed) {
+            const size_t written = static_cast<size_t>(out - output.data());
+            output.resize(std::max(output.size() * 2, written + bytes_needed));
+            out = output.data() + written;
+            out_end = output.data() + output.size();
+        }
+    };
+    std::memcpy(out, in, i);
+    out += i;
     while (i < size) {
         for (; i < size && in[i] >= 0x80; ++i) {
-            if (output.size() - out < sizeof(Utf8Character)) {
-                output.resize(output.size() * 2);
-            }
-            const Utf8Character* character = &table.single[in[i] - 0x80];
-            if (character->length == 0 && i + 1 < size) {
-                const Utf8Character* pair = table.pair(in[i], in[i + 1]);
-                if (pair != nullptr && pair->length != 0) {
-                    character = pair;
+            reserve(sizeof(Utf8Character));
+            const TableEntry* entry = &single[in[i] - 0x80];
+            if (entry->length == 0 && i + 1 < size && in_range(in[i], kFirstLead, kLastLead) &&
+                in_range(in[i + 1], kFirstTrail, kLastTrail)) {
+                const TableEntry* pair =
+                    &pairs[(in[i] - kFirstLead) * kTrails + (in[i + 1] - kFirstTrail)];
+                if (pair->length != 0) {
+                    entry = pair;
                     ++i;
                 }
             }
-            if (character->length == 0) {
-                character = &kReplacement;  // one byte only: a bad lead never swallows what follows
+            if (entry->length == 0) {
+                break;  // out of this loop, which makes no calls, to the uncommon code below
             }
-            std::memcpy(output.data() + out, character->bytes, sizeof character->bytes);
-            out += character->length;
+            std::memcpy(out, entry->bytes, sizeof entry->bytes);
+            out += entry->length;
         }
-        size_t run = ascii_prefix(gbk.substr(i));
-        if (output.size() - out < run) {
-            output.resize(std::max(output.size() * 2, out + run));
+        if (i < size && in[i] >= 0x80) {
+            Utf8Character character;
+            i += decode_uncommon(table, bytes, i, character);
+            std::memcpy(out, character.bytes, sizeof character.bytes);
+            out += character.length;
+            continue;
         }
-        std::memcpy(output.data() + out, in + i, run);
+        const size_t run = ascii_prefix(bytes.substr(i));
+        reserve(run);
+        std::memcpy(out, in + i, run);
         out += run;
         i += run;
     }
-    output.resize(out);
+    output.resize(static_cast<size_t>(out - output.data()));
     return output;
 }
 
 namespace {
 
-std::string encode_gbk(std::string_view utf8, bool keep_unmapped) {
+std::string encode(std::string_view utf8, Converter& converter, bool keep_unmapped) {
     if (ascii_prefix(utf8) == utf8.size()) {
         return std::string(utf8);
     }
     std::string output;
     output.reserve(utf8.size());
-    Converter& converter = encoder();
     if (!converter.valid()) {
         return output;
     }
@@ -280,15 +426,15 @@ std::string encode_gbk(std::string_view utf8, bool keep_unmapped) {
 }  // namespace
 
 std::string utf8_to_gbk(std::string_view utf8) {
-    return encode_gbk(utf8, false);
+    return encode(utf8, gbk_encoder(), false);
 }
 
 std::string utf8_to_gbk_keeping_unmapped(std::string_view utf8) {
-    return encode_gbk(utf8, true);
+    return encode(utf8, gbk_encoder(), true);
 }
 
-std::string page_text(std::string_view body) {
-    return gbk_to_utf8(body.substr(0, body.find('\0')));
+std::string utf8_to_gb18030(std::string_view utf8) {
+    return encode(utf8, gb18030_encoder(), false);
 }
 
 }  // namespace tamsor

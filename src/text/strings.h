@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,24 @@ std::vector<std::string> split(std::string_view text, std::string_view separator
 std::string_view trim_spaces(std::string_view text);
 
 std::string to_lower_ascii(std::string_view text);
+
+// Length of the run of ASCII bytes at the start of the text. Markup is mostly ASCII, so this looks
+// at eight bytes at a time; it is inline because the decoders call it between every two
+// characters of a Chinese text.
+inline size_t ascii_prefix(std::string_view text) {
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if ((word & 0x8080808080808080ULL) != 0) {
+            break;
+        }
+    }
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) {
+        ++i;
+    }
+    return i;
+}
 
 bool contains(std::string_view text, std::string_view part);
 

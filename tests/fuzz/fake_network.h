@@ -5,7 +5,7 @@
 
 #include "forum/forum_hosts.h"
 #include "memory_network.h"
-#include "text/gbk.h"
+#include "text/charset.h"
 
 // The readers fed whole pages without a network: every fetch of `page_url` answers the fuzz
 // input and every other address (pictures) answers nothing.
@@ -19,11 +19,11 @@ inline ForumHosts hosts() {
     return {std::string(account_host), std::string(forum_host)};
 }
 
-// Answers page_url with these bytes from now on; the text the reader will see (decoded GBK).
+// Answers page_url with these bytes from now on; the text the reader will see.
 inline std::string serve_page(std::string_view bytes) {
     memory_network::forget_all();
     memory_network::serve(std::string(page_url), bytes);
-    return page_text(bytes);
+    return decode_page(bytes, "");
 }
 
 // Fetches of page_url since serve_page.

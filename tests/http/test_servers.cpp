@@ -7,6 +7,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "http/curl_runtime.h"
 
 namespace tamsor::http_test {
 namespace {
@@ -61,6 +65,14 @@ std::string read_request(int fd) {
 
 }  // namespace
 
+LocalHttpServer::LocalHttpServer(const std::string& certificate)
+    : server_(certificate.empty() ? std::make_unique<httplib::Server>()
+                                  : std::make_unique<httplib::SSLServer>(
+                                        test_certificate_file(certificate + ".pem").c_str(),
+                                        test_certificate_file(certificate + ".key").c_str())),
+      scheme_(certificate.empty() ? "http" : "https"),
+      http(*server_) {}
+
 LocalHttpServer::~LocalHttpServer() {
     http.stop();
     if (thread_.joinable()) {
@@ -79,7 +91,22 @@ void LocalHttpServer::start(bool keep_connections) {
 }
 
 std::string LocalHttpServer::url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
+    return scheme_ + "://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::string test_certificate_file(const std::string& name) {
+    return std::string(TAMSOR_TEST_CERTIFICATES) + "/" + name;
+}
+
+TrustTestAuthority::TrustTestAuthority() {
+    std::ifstream file(test_certificate_file("authority.pem"));
+    std::stringstream pem;
+    pem << file.rdbuf();
+    curl_runtime::set_trusted_authorities(pem.str());
+}
+
+TrustTestAuthority::~TrustTestAuthority() {
+    curl_runtime::set_trusted_authorities("");
 }
 
 RawServer::RawServer(Responder responder) : responder_(std::move(responder)) {

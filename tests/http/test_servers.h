@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,16 +18,39 @@ namespace tamsor::http_test {
 // and the client keeps its connections.
 class LocalHttpServer {
 public:
-    httplib::Server http;
-
+    // Plain http; or https with one of the test certificates (test_certificate_file), "server"
+    // for 127.0.0.1 or "stranger" for another name, both signed by the test authority.
+    explicit LocalHttpServer(const std::string& certificate = "");
     ~LocalHttpServer();
+
     void start(bool keep_connections = false);
     int port() const { return port_; }
     std::string url(const std::string& path) const;
 
 private:
+    std::unique_ptr<httplib::Server> server_;
+    std::string scheme_;
+
+public:
+    httplib::Server& http;
+
+private:
     int port_ = 0;
     std::thread thread_;
+};
+
+// A file the build made for the https tests: "authority.pem", or a certificate's ".pem" and
+// ".key".
+std::string test_certificate_file(const std::string& name);
+
+// While it lives, https servers count as trusted only when the test authority signed their
+// certificates, as if it were the system's only authority.
+class TrustTestAuthority {
+public:
+    TrustTestAuthority();
+    ~TrustTestAuthority();
+    TrustTestAuthority(const TrustTestAuthority&) = delete;
+    TrustTestAuthority& operator=(const TrustTestAuthority&) = delete;
 };
 
 // A bare socket server for what a library server hides: the exact request bytes, header blocks

@@ -34,14 +34,14 @@ struct PositionCase {
     int position;
 };
 
-// Positions are offsets into the GBK form of the subject, of the match or group itself even
+// Positions are offsets into the GB18030 form of the subject, of the match or group itself even
 // when the same text occurs earlier.
-TEST_P(RegexObjectTest, PositionsAreGbkOffsetsOfTheMatchItself) {
+TEST_P(RegexObjectTest, PositionsAreGb18030OffsetsOfTheMatchItself) {
     const std::vector<PositionCase> cases = {
         {"中文abc", "abc", 0, "abc", 4},
         {"é中x", "x", 0, "x", 4},
-        {"€x", "x", 0, "x", 1},                     // one byte in code page 936
-        {"😀x", "x", 0, "x", 1},                     // not in GBK: one "?"
+        {"€x", "x", 0, "x", 2},                     // two bytes in GB18030
+        {"😀x", "x", 0, "x", 4},                     // beyond GBK: a four-byte code
         {"\xFF\xFEx", "x", 0, "x", 2},              // stray bytes: one "?" each, and still a match
         {"\xE4\xB8x", "x", 0, "x", 1},              // a cut-off character: one "?"
         {"\xC0\x80\xED\xA0\x80x", "x", 0, "x", 2},  // overlong, surrogate: one "?" each

@@ -1,7 +1,8 @@
 // Every fault of the simulated forum against every window operation, through the real windows:
 // nothing crashes, every wait ends within its bound, no window claims a success that did not
 // happen, every window says when it got nothing, and once the forum behaves again the same
-// windows work.
+// windows work. All of it with a forum that writes GBK and again with one that writes UTF-8,
+// which must show the same texts.
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -124,10 +125,12 @@ protected:
     HttpLimits saved_limits_;
 };
 
-class HostileForum : public HostileForumTest, public ::testing::WithParamInterface<Fault> {};
+class HostileForum : public HostileForumTest,
+                     public ::testing::WithParamInterface<std::tuple<Fault, sim::Charset>> {};
 
 TEST_P(HostileForum, EveryWindowOperationEndsInTimeAndClaimsNothingFalse) {
-    const Fault fault = GetParam();
+    const auto [fault, charset] = GetParam();
+    sim_.set_charset(charset);
     const bool unreadable = answerless(fault);
     sim_.set_fault(fault);
 
@@ -318,10 +321,14 @@ TEST_F(EscDuringRequest, GivesUpEveryWindowRequestAndLeavesWorkersAlone) {
     EXPECT_FALSE(db->text().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(AllFaults, HostileForum, ::testing::ValuesIn(sim::all_faults()),
-                         [](const ::testing::TestParamInfo<Fault>& info) {
-                             return sim::fault_name(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    AllFaults, HostileForum,
+    ::testing::Combine(::testing::ValuesIn(sim::all_faults()),
+                       ::testing::Values(sim::Charset::gbk, sim::Charset::utf8)),
+    [](const ::testing::TestParamInfo<std::tuple<Fault, sim::Charset>>& info) {
+        const bool utf8 = std::get<sim::Charset>(info.param) == sim::Charset::utf8;
+        return sim::fault_name(std::get<Fault>(info.param)) + (utf8 ? "_in_utf8" : "");
+    });
 
 }  // namespace
 }  // namespace tamsor::test

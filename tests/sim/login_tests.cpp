@@ -81,7 +81,7 @@ TEST_F(Login, AnswersEachOutcomeWithItsOwnMarkerOnly) {
         fetch_url_bytes(account_url("/class/CAP/codeshow.php?sid=5307"));
         std::string code = c.right_code ? to_lower_ascii(sim.last_captcha_code()) : "ZZZZ9";
         std::string answer =
-            page_text(post(account_url("/index.php"), login_body(c.name, c.password, code)).body);
+            text_of(post(account_url("/index.php"), login_body(c.name, c.password, code)));
         for (const std::string& marker :
              {std::string(kWrongCaptcha), std::string(kWrongPassword), success_marker()}) {
             EXPECT_EQ(contains(answer, marker), marker == c.expected) << marker;
@@ -93,11 +93,11 @@ TEST_F(Login, EachCodeIsGoodForOneAttempt) {
     const auto& demo = sim::Simulator::demo_accounts()[0];
     fetch_url_bytes(account_url("/class/CAP/codeshow.php?sid=5307"));
     std::string code = sim.last_captcha_code();
+    EXPECT_TRUE(
+        contains(text_of(post(account_url("/index.php"), login_body(demo.name, "wrong", code))),
+                 kWrongPassword));
     EXPECT_TRUE(contains(
-        page_text(post(account_url("/index.php"), login_body(demo.name, "wrong", code)).body),
-        kWrongPassword));
-    EXPECT_TRUE(contains(
-        page_text(post(account_url("/index.php"), login_body(demo.name, demo.password, code)).body),
+        text_of(post(account_url("/index.php"), login_body(demo.name, demo.password, code))),
         kWrongCaptcha));
 }
 
@@ -107,7 +107,7 @@ TEST_F(Login, WithoutACaptchaSessionTheCodeIsWrong) {
     std::string code = sim.last_captcha_code();
     clear_cookie_store();
     EXPECT_TRUE(contains(
-        page_text(post(account_url("/index.php"), login_body(demo.name, demo.password, code)).body),
+        text_of(post(account_url("/index.php"), login_body(demo.name, demo.password, code))),
         kWrongCaptcha));
 }
 
@@ -128,13 +128,13 @@ TEST_F(Login, MalformedFormsGetNoMarkerAndKeepTheCode) {
     };
     for (const auto& body : malformed) {
         SCOPED_TRACE(body);
-        std::string answer = page_text(post(account_url("/index.php"), body).body);
+        std::string answer = text_of(post(account_url("/index.php"), body));
         EXPECT_FALSE(answer.empty());
         EXPECT_FALSE(contains(answer, kWrongCaptcha));
         EXPECT_FALSE(contains(answer, kWrongPassword));
         EXPECT_FALSE(contains(answer, "url="));
     }
-    EXPECT_TRUE(contains(page_text(post(account_url("/index.php"), good).body), success_marker()));
+    EXPECT_TRUE(contains(text_of(post(account_url("/index.php"), good)), success_marker()));
 }
 
 TEST_F(Login, CookieOfTheAnswerSignsInOnTheForumHost) {

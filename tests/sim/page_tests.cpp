@@ -144,7 +144,7 @@ TEST_F(BoardPage, UnknownBoardHasNoThreads) {
     request.url = forum_url("/thread.php?fid=99");
     HttpResponse response = http_request(request);
     EXPECT_EQ(response.status, 404);
-    EXPECT_FALSE(contains(page_text(response.body), "subject_t"));
+    EXPECT_FALSE(contains(text_of(response), "subject_t"));
 }
 
 const std::string kBodyStart = "<div class=\"f14 mb10\" id=\"read_tpc\">";
@@ -241,6 +241,51 @@ TEST_F(Pictures, EachFormatIsServedWithItsTypeAndSignature) {
     std::string gif = fetch_url_bytes(forum_url("/images/p11001_3.gif"));
     EXPECT_EQ(gif.back(), '\x3B');
     EXPECT_EQ(gif.substr(6, 4), std::string("\xF0\x00\xA0\x00", 4));  // 240 x 160
+}
+
+using Charsets = SimTest;
+
+// A forum that has moved to UTF-8 sends the same pages, each saying so in its header and in its
+// own meta tag or XML declaration; a GBK forum writes what GBK cannot hold in GB18030.
+TEST_F(Charsets, Utf8PagesHoldTheSameTextAndSaySo) {
+    sign_in_demo();
+    const sim::Board& question = sim::boards().back();
+    const sim::Thread beyond_gbk = sim::threads_of(question).back();
+    const std::string board = forum_url("/thread.php?fid=" + std::to_string(question.fid));
+    ASSERT_TRUE(contains(fetch_url_bytes(board), "\x95\x32\x82\x36"));  // 𠀀 in GB18030
+    const std::string addresses[] = {
+        forum_url("/"),
+        board,
+        forum_url("/r" + std::to_string(beyond_gbk.tid) + "/"),
+        forum_url("/no-such-page"),
+        account_url("/index.php"),
+        forum_url("/jobcenter.php?action=punch&ajax=1")};  // answered by the punch's XML
+    auto fetch = [](const std::string& address) {
+        HttpRequest request;
+        request.url = address;
+        request.method = contains(address, "punch") ? 1 : 0;
+        request.post_text = "step=2";
+        return http_request(request);
+    };
+    std::vector<std::string> gbk_texts;
+    for (const std::string& address : addresses) {
+        HttpResponse answer = fetch(address);
+        EXPECT_EQ(answer.content_type, "text/html; charset=gbk") << address;
+        gbk_texts.push_back(text_of(answer));
+    }
+    EXPECT_TRUE(contains(gbk_texts[1], beyond_gbk.cleaned));
+    EXPECT_TRUE(contains(gbk_texts[2], "content=\"" + beyond_gbk.keywords));
+
+    sim.set_charset(sim::Charset::utf8);
+    for (size_t i = 0; i < std::size(addresses); ++i) {
+        SCOPED_TRACE(addresses[i]);
+        HttpResponse answer = fetch(addresses[i]);
+        EXPECT_EQ(answer.content_type, "text/html; charset=utf-8");
+        EXPECT_EQ(page_charset(answer.body, ""), PageCharset::utf8) << "the page says so itself";
+        EXPECT_EQ(answer.body,
+                  replace_all(replace_all(gbk_texts[i], "charset=gbk", "charset=utf-8"),
+                              "encoding=\"gbk\"", "encoding=\"utf-8\""));
+    }
 }
 
 }  // namespace

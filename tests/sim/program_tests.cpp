@@ -89,7 +89,7 @@ private:
 TEST(SimProgram, ServesThePrintedAddressesAndStopsOnSigterm) {
     clear_cookie_store();
     Program program({"--account-port", "0", "--forum-port", "0", "--fault", "error_500",
-                     "--session-ttl", "90"});
+                     "--session-ttl", "90", "--charset", "utf-8"});
     std::string output = program.read_until("Ctrl+C");
     ASSERT_FALSE(output.empty());
     EXPECT_TRUE(contains(output, "sessions end 90 s after sign-in"));
@@ -100,7 +100,9 @@ TEST(SimProgram, ServesThePrintedAddressesAndStopsOnSigterm) {
     std::string account = "http://" + text_between(output, "account host: http://", "\n");
     HttpRequest request;
     request.url = forum + "/";
-    EXPECT_EQ(http_request(request).status, 500);
+    HttpResponse error = http_request(request);
+    EXPECT_EQ(error.status, 500);
+    EXPECT_EQ(error.content_type, "text/html; charset=utf-8");
     request.url = account + "/index.php";
     EXPECT_EQ(http_request(request).status, 500);
     EXPECT_EQ(program.stop_with(SIGTERM), 0);
@@ -111,6 +113,7 @@ TEST(SimProgram, RejectsUnknownOptionsAndFaults) {
                                                {"--forum-port", "70000"},
                                                {"--session-ttl", "0"},
                                                {"--session-ttl", "soon"},
+                                               {"--charset", "big5"},
                                                {"--bogus"}}) {
         Program program(arguments);
         EXPECT_EQ(program.wait_exit(), 2) << arguments[0];

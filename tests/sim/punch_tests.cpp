@@ -25,10 +25,9 @@ protected:
 
     std::string punch(const std::string& token, const std::string& nowtime, const std::string& hash,
                       const std::string& body = "step=2") {
-        return page_text(post(forum_url("/jobcenter.php?action=punch&ajax=1&punchverify=" + token +
-                                        "&nowtime=" + nowtime + "&verify=" + hash),
-                              body)
-                             .body);
+        return text_of(post(forum_url("/jobcenter.php?action=punch&ajax=1&punchverify=" + token +
+                                      "&nowtime=" + nowtime + "&verify=" + hash),
+                            body));
     }
     std::string punch() { return punch(token_, "1765180800123", hash_); }
 

@@ -42,7 +42,7 @@ protected:
             followed.url = forum_url(path);
             followed.method = punch ? 1 : 0;
             followed.post_bytes = punch ? "step=2" : "";
-            EXPECT_TRUE(is_sign_in_page(page_text(http_request(followed).body)));
+            EXPECT_TRUE(is_sign_in_page(text_of(http_request(followed))));
         }
         const std::string home = page(forum_url("/"));
         EXPECT_FALSE(contains(home, kAccountMarker));

@@ -8,6 +8,7 @@
 #include "http/http_request.h"
 #include "http/url.h"
 #include "simulator.h"
+#include "text/charset.h"
 #include "text/gbk.h"
 
 namespace tamsor::sim_test {
@@ -34,7 +35,15 @@ protected:
     }
 
     // A page as the client reads it.
-    std::string page(const std::string& url) const { return page_text(fetch_url_bytes(url)); }
+    std::string page(const std::string& url) const {
+        const PlainFetch page = fetch_url(url);
+        return decode_page(page.body, page.content_type);
+    }
+
+    // An answer as the client reads it.
+    static std::string text_of(const HttpResponse& answer) {
+        return decode_page(answer.body, answer.content_type);
+    }
 
     static HttpResponse post(const std::string& url, const std::string& body) {
         HttpRequest request;
@@ -55,9 +64,8 @@ protected:
     // Fetches a captcha and posts the form with its code; the answer page as text.
     std::string log_in(const std::string& name, const std::string& password) {
         fetch_url_bytes(account_url("/class/CAP/codeshow.php?sid=5307"));
-        return page_text(
-            post(account_url("/index.php"), login_body(name, password, sim.last_captcha_code()))
-                .body);
+        return text_of(
+            post(account_url("/index.php"), login_body(name, password, sim.last_captcha_code())));
     }
 
     std::string sign_in_demo() {

@@ -315,7 +315,7 @@ bool drawn_as_text(QLabel* label) {
 }
 
 // The question board: a board name and titles that look like markup, a post whose keywords name
-// no board, and a title without a post ID.
+// no board, a title GBK cannot hold and a title without a post ID.
 TEST_F(Viewers, ForumTextThatLooksLikeMarkupIsShownAsText) {
     const sim::Board& board = sim::boards().back();
     ASSERT_FALSE(board.notice_title.empty());
@@ -329,6 +329,7 @@ TEST_F(Viewers, ForumTextThatLooksLikeMarkupIsShownAsText) {
     ASSERT_EQ(list("列表框3")->count(), static_cast<int>(threads.size()) + 1);
     ASSERT_EQ(list("列表框4")->count(), static_cast<int>(threads.size()));
     EXPECT_EQ(list("列表框3")->item(0)->text().toStdString(), threads[0].cleaned);
+    EXPECT_EQ(list("列表框3")->item(3)->text().toStdString(), threads[3].cleaned);  // beyond GBK
 
     // Whatever opens the message window is written down and closed.
     std::vector<QString> messages;
