@@ -216,6 +216,10 @@ bool set_certificate_checks(CURL* easy) {
 // False when libcurl refuses a set-up the request's safety rests on.
 bool set_common_options(CURL* easy, const TransferPlan& plan, const HttpLimits& limits) {
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // A transfer given up while its host name is still being resolved (deadline, cancel,
+    // abandon) leaves the resolver thread to finish by itself; otherwise libcurl waits for it,
+    // as long as the name server takes, with the window held and no pump running.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     if (!curl_runtime::set_text_option(easy, CURLOPT_PROTOCOLS_STR, "http,https") ||
         !curl_runtime::set_text_option(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") ||
         !set_certificate_checks(easy)) {
