@@ -38,7 +38,7 @@ enum class HttpError {
     setup_refused,    // libcurl refused a set-up call the request's safety rests on
     too_large,        // body over the cap
     too_many_redirects,
-    cancelled,        // given up on request of the thread's own wait pump
+    cancelled,        // given up: from the wait pump, or abandoned by a worker's owner
     transfer_failed,  // anything else the transport reported
 };
 
@@ -93,14 +93,21 @@ void set_http_limits(const HttpLimits& limits);
 // made on the window thread. Empty by default.
 void set_wait_pump(std::function<void()> pump);
 
-// While set on a thread, the transfers that thread runs end as failed as soon as the flag turns
-// true (it is read with the wait pump's rhythm): for a worker whose answers nobody wants any
-// more. nullptr stops watching. The flag has to outlive the setting.
+// Two ways to give a transfer up (it ends with HttpError::cancelled and empty bytes), both read
+// where the transfer waits, about every 15 ms. They stay two because they come from different
+// places: the abandon flag from another thread, for all a worker's transfers; the cancel from
+// within the wait pump, for the one transfer the pump is running for.
+
+// While set on a thread, the transfers that thread runs give up as soon as the flag turns true:
+// for a worker whose answers nobody wants any more. nullptr stops watching. The flag has to
+// outlive the setting.
 void set_thread_abandon_flag(const std::atomic<bool>* flag);
 
-// Makes every transfer the calling thread is waiting on give up as soon as the pump returns to
-// it (HttpError::cancelled, empty body). Meant for the wait pump: the window layer cancels a
-// request of the window thread this way. Transfers of other threads go on.
+// Called from the wait pump: gives up the transfer the pump is running for, once the pump returns
+// to it. That is the innermost transfer waiting on the calling thread: one started inside the pump
+// (from a window opened meanwhile) waits with a pump of its own, and the ones beneath it go on.
+// Outside a pump, and for other threads' transfers, it does nothing. The window layer cancels a
+// request of the window thread this way.
 void cancel_waiting_transfers();
 
 // Forgets every cookie of the process-wide store (for tests that need a fresh session).

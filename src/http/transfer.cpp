@@ -6,6 +6,7 @@
 #include <cctype>
 #include <chrono>
 #include <memory>
+#include <utility>
 
 #include "http/address.h"
 #include "http/curl_runtime.h"
@@ -19,10 +20,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kPumpInterval = std::chrono::milliseconds(15);
 
-// How often this thread's waiting transfers were cancelled; a transfer that sees the count
-// change while it waits gives up.
-thread_local unsigned cancel_count = 0;
-
 // What one hop of a transfer has received so far.
 struct HopState {
     size_t max_body = 0;
@@ -32,7 +29,7 @@ struct HopState {
     bool over_cap = false;
     bool connected = false;
     HttpError ended_by = HttpError::none;  // the bound of ours that ended the hop, if one did
-    const unsigned cancels_at_start = cancel_count;
+    bool cancel_requested = false;         // by cancel_waiting_transfers, from the wait pump
     Clock::time_point last_activity = Clock::now();
     // The window of the minimum rate, from the first byte of the answer on.
     bool answering = false;
@@ -42,7 +39,6 @@ struct HopState {
     curl_off_t uploaded = 0;
 
     void touch() { last_activity = Clock::now(); }
-    bool cancelled() const { return cancel_count != cancels_at_start; }
 
     void received(size_t bytes) {
         touch();
@@ -216,6 +212,10 @@ bool set_certificate_checks(CURL* easy) {
 // False when libcurl refuses a set-up the request's safety rests on.
 bool set_common_options(CURL* easy, const TransferPlan& plan, const HttpLimits& limits) {
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // A transfer given up while its host name is still being resolved (deadline, cancel,
+    // abandon) leaves the resolver thread to finish by itself; otherwise libcurl waits for it,
+    // as long as the name server takes, with the window held and no pump running.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     if (!curl_runtime::set_text_option(easy, CURLOPT_PROTOCOLS_STR, "http,https") ||
         !curl_runtime::set_text_option(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") ||
         !set_certificate_checks(easy)) {
@@ -265,15 +265,22 @@ bool set_hop_options(CURL* easy, const std::string& url, const std::string& verb
     return true;
 }
 
-void call_pump(const std::function<void()>& pump) {
+// The hop whose wait pump runs on this thread just now. A request made inside the pump (by a
+// window opened meanwhile) waits with a pump of its own, so what the pump delivers belongs to the
+// innermost waiting hop.
+thread_local HopState* pumping = nullptr;
+
+void call_pump(const std::function<void()>& pump, HopState& state) {
     if (!pump) {
         return;
     }
+    HopState* outer = std::exchange(pumping, &state);
     try {
         pump();
     } catch (...) {
         // A failing pump must not end the transfer or escape into the caller.
     }
+    pumping = outer;
 }
 
 // The bound of ours the hop has run into, or none: the request's total time, the stall time-out,
@@ -298,6 +305,12 @@ HttpError bound_reached(HopState& state, const HttpLimits& limits, Clock::time_p
 
 thread_local const std::atomic<bool>* abandon_flag = nullptr;
 
+// Whether the hop is given up: by the user, from the wait pump (the window thread), or because
+// nobody wants the answers of the thread's transfers any more (a worker whose window is gone).
+bool given_up(const HopState& state) {
+    return state.cancel_requested || (abandon_flag != nullptr && abandon_flag->load());
+}
+
 // Runs one hop to its end or to one of our bounds, calling the wait pump while it waits on the
 // network.
 CURLcode perform_hop(CURLM* multi, CURL* easy, HopState& state, const HttpLimits& limits,
@@ -319,7 +332,8 @@ CURLcode perform_hop(CURLM* multi, CURL* easy, HopState& state, const HttpLimits
             }
             break;
         }
-        if (abandon_flag != nullptr && abandon_flag->load()) {
+        if (given_up(state)) {
+            state.ended_by = HttpError::cancelled;
             result = CURLE_ABORTED_BY_CALLBACK;
             break;
         }
@@ -330,13 +344,8 @@ CURLcode perform_hop(CURLM* multi, CURL* easy, HopState& state, const HttpLimits
         }
         curl_multi_poll(multi, nullptr, 0, static_cast<int>(kPumpInterval.count()), nullptr);
         if (Clock::now() - last_pump >= kPumpInterval) {
-            call_pump(pump);
+            call_pump(pump, state);
             last_pump = Clock::now();
-            if (state.cancelled()) {
-                state.ended_by = HttpError::cancelled;
-                result = CURLE_ABORTED_BY_CALLBACK;
-                break;
-            }
         }
     }
     curl_multi_remove_handle(multi, easy);
@@ -451,7 +460,9 @@ void set_thread_abandon_flag(const std::atomic<bool>* flag) {
 }
 
 void cancel_waiting_transfers() {
-    ++cancel_count;
+    if (pumping != nullptr) {
+        pumping->cancel_requested = true;
+    }
 }
 
 TransferResult run_transfer(const TransferPlan& plan) {

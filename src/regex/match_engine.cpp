@@ -23,12 +23,14 @@ constexpr size_t kJitStackMax = 1024 * 1024;
 // so that the time stays linear in the page. PCRE2's own limits start afresh at every start
 // position, so a page whose every line makes the pattern backtrack over the rest of the line
 // costs (lines x limit) however low the limit is; this budget covers the whole execute, on both
-// paths (where it is metered: see Pcre2Pattern). The forum's pages take under 2.5 units a byte,
-// the worst megabyte some 35 ms on the interpreter path. One start may take half the budget: a
-// start that costs more is given up and the search goes on from the next character, so one
-// hostile line does not hide the lines after it.
+// paths (where it is metered: see Pcre2Pattern). The forum's megabyte pages take under 1 unit a
+// byte, the worst hostile megabyte some 55 ms on the interpreter path. One start may take half
+// the budget: a start that costs more is given up and the search goes on from the next
+// character, so one hostile line does not hide the lines after it. That half holds the picture
+// pattern's match on a post body of one long line, which passes the line three times (to its
+// end, back to the last "src", to its end again): 3 units a byte.
 constexpr uint64_t kBaseBudget = 256 * 1024;
-constexpr uint64_t kBudgetPerByte = 3;
+constexpr uint64_t kBudgetPerByte = 6;
 
 // Why a match call was cut short by the meter.
 constexpr int kStartTooCostly = PCRE2_ERROR_CALLOUT;

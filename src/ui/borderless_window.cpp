@@ -9,9 +9,52 @@
 #include <QWindow>
 
 namespace tamsor::ui {
+namespace {
+
+// Drops the repeats of a held Esc, wherever the focus is: one press closes one window. The
+// repeats would go on to close the window that comes forward, down to the operations window and
+// with it the program, and an Esc held to give up a request would close its window after all.
+// The window system sends each repeat as a release and a press at the same moment; the toolkit
+// marks them as repeats only when it happens to have read both at once (3 of 35 in a trial), so
+// the moment decides too.
+class EscRepeats : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        const bool press = event->type() == QEvent::KeyPress;
+        if ((!press && event->type() != QEvent::KeyRelease) ||
+            static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) {
+            return false;
+        }
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!press) {
+            last_release_ = key->timestamp();
+            return false;
+        }
+        return key->isAutoRepeat() || (key->timestamp() != 0 && key->timestamp() == last_release_);
+    }
+
+private:
+    quint64 last_release_ = 0;
+};
+
+void drop_esc_repeats() {
+    static const QString name = QStringLiteral("tamsor_esc_repeats");
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application->findChild<QObject*>(name, Qt::FindDirectChildrenOnly) == nullptr) {
+        auto* filter = new EscRepeats(application);
+        filter->setObjectName(name);
+        application->installEventFilter(filter);
+    }
+}
+
+}  // namespace
 
 BorderlessWindow::BorderlessWindow(const QString& name, QSize client_size, bool draggable)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), draggable_(draggable) {
+    drop_esc_repeats();
     setObjectName(name);
     setAccessibleName(name);
     // The windows carry no title (the login window sets its own). The toolkit hands the window

@@ -40,6 +40,10 @@ void ImageViewerWindow::zoom(int step) {
         (height() + step < smallest_size.height() || width() + step < smallest_size.width())) {
         return;
     }
+    if (step > 0 &&
+        (picture_->height() + step > largest_side || picture_->width() + step > largest_side)) {
+        return;
+    }
     resize(width(), height() + step);
     resize(width() + step, height());
     picture_->resize(picture_->width(), picture_->height() + step);

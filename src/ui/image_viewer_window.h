@@ -24,6 +24,10 @@ public:
     static constexpr QSize kept_picture_size{2048, 2048};
     // Shrinking stops here, so the close button always stays in view.
     static constexpr QSize smallest_size{109, 110};
+    // Growing stops before a side passes this: the window system keeps a buffer of the window's
+    // size (4 bytes a pixel, four times that at double density), which would otherwise grow with
+    // every notch, to 1.7 GB after a thousand of a freely spinning wheel.
+    static constexpr int largest_side = 4096;
 
     explicit ImageViewerWindow(app::Program& program);
 

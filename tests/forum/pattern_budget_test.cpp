@@ -154,5 +154,25 @@ TEST(PatternBudget, RowsSharingOneLineAreAllFoundOnBothPaths) {
     set_regex_jit_enabled(true);
 }
 
+// A post may write its whole body on one line. The picture pattern's match there passes the line
+// three times (to its end, back to the last "src", to its end again), and a start may spend only
+// half the budget: the picture before a long line of text is still found, on both paths.
+TEST(PatternBudget, APictureBeforeALongLineOfTextIsFoundOnBothPaths) {
+    const PatternCase& c = pattern_cases().front();
+    ASSERT_EQ(c.pattern, image_pattern);
+    std::string line = c.ordinary;
+    while (line.size() < 300'000) {
+        line += "文字<br />";
+    }
+    for (bool jit : {true, false}) {
+        set_regex_jit_enabled(jit);
+        RegexObject regex;
+        ASSERT_TRUE(regex.execute(c.pattern, line, true, true, true));
+        EXPECT_EQ(regex.match_count(), 1) << (jit ? "JIT" : "interpreter");
+        EXPECT_EQ(regex.submatch_text(1, 1), c.group);
+    }
+    set_regex_jit_enabled(true);
+}
+
 }  // namespace
 }  // namespace tamsor

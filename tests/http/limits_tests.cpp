@@ -192,5 +192,32 @@ TEST_F(Engine, WaitPumpRunsOnTheCallingThreadWhileTheServerThinks) {
     EXPECT_FALSE(other_thread);
 }
 
+// A cancel gives up the request whose wait it comes in, the innermost one: when a window opened
+// during a request makes a request of its own and the user gives that one up, the request
+// waiting beneath it goes on.
+TEST_F(Engine, ACancelGivesUpTheInnermostWaitingRequestOnly) {
+    auto slow_ok = [](int socket, const std::string&) {
+        std::this_thread::sleep_for(milliseconds(300));
+        send_all(socket, kOkAnswer);
+    };
+    RawServer outer_server(slow_ok);
+    RawServer inner_server(slow_ok);
+    int depth = 0;
+    PlainFetch inner;
+    set_wait_pump([&] {
+        if (depth > 0) {
+            cancel_waiting_transfers();
+        } else if (inner.error == HttpError::none) {
+            ++depth;
+            inner = fetch_url(inner_server.url("/inner"));
+            --depth;
+        }
+    });
+    const HttpResponse outer = get(outer_server.url("/outer"));
+    EXPECT_EQ(inner.error, HttpError::cancelled);
+    EXPECT_EQ(outer.error, HttpError::none);
+    EXPECT_EQ(outer.body, "ok");
+}
+
 }  // namespace
 }  // namespace tamsor

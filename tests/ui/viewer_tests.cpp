@@ -258,6 +258,10 @@ TEST_F(Viewers, ThumbnailsOpenTheImageViewerWhichZoomsAndRestores) {
                 wheel(window(WindowKind::image_viewer), -120);
             }
             record();
+            for (int notch = 0; notch < 250; ++notch) {
+                wheel(window(WindowKind::image_viewer), 120);
+            }
+            record();
             click(control<QWidget>(WindowKind::image_viewer, "图形按钮1"));
         });
     script.start();
@@ -266,7 +270,7 @@ TEST_F(Viewers, ThumbnailsOpenTheImageViewerWhichZoomsAndRestores) {
     ASSERT_TRUE(script.finished());
     EXPECT_TRUE(had_picture);
     EXPECT_FALSE(program_->state().viewer_image_data.empty());
-    ASSERT_EQ(seen.size(), 5u);
+    ASSERT_EQ(seen.size(), 6u);
     EXPECT_EQ(seen[0].window, QSize(509, 510));
     EXPECT_EQ(seen[0].picture, QSize(512, 512));
     EXPECT_EQ(seen[1].window, QSize(569, 570));
@@ -276,6 +280,9 @@ TEST_F(Viewers, ThumbnailsOpenTheImageViewerWhichZoomsAndRestores) {
     EXPECT_EQ(seen[3].window, QSize(529, 530));
     EXPECT_EQ(seen[4].window, ui::ImageViewerWindow::smallest_size);
     EXPECT_TRUE(seen[4].close_in_view);
+    // 199 notches from the smallest make a picture box of 4092 x 4092, and there growing stops.
+    EXPECT_EQ(seen[5].picture, QSize(4092, 4092));
+    EXPECT_EQ(seen[5].window, QSize(4089, 4090));
     EXPECT_FALSE(window(WindowKind::image_viewer));
 
     // The pop-up thumbnail opens the pop-up picture.

@@ -77,6 +77,25 @@ TEST_F(Windows, OpeningAnOpenWindowBringsTheSameOneForward) {
     EXPECT_EQ(QApplication::topLevelWidgets().count(first), 1);
 }
 
+// The repeats of a held Esc come as a release and a press at the same moment, marked as
+// repeats or not; they close nothing. A press of its own closes the window.
+TEST_F(Windows, AHeldEscClosesOneWindowOnly) {
+    program_->open_window(WindowKind::post_viewer);
+    QWidget* focus = control<QWidget>(WindowKind::post_viewer, "编辑框2");
+    auto esc = [&](QEvent::Type type, quint64 moment, bool marked = false) {
+        QKeyEvent key(type, Qt::Key_Escape, Qt::NoModifier, QString(), marked);
+        key.setTimestamp(moment);
+        QApplication::sendEvent(focus, &key);
+    };
+    esc(QEvent::KeyPress, 1000, true);
+    esc(QEvent::KeyRelease, 1040);
+    esc(QEvent::KeyPress, 1040);
+    EXPECT_TRUE(window(WindowKind::post_viewer)) << "a repeat of a held Esc closed the window";
+    esc(QEvent::KeyRelease, 1080);
+    esc(QEvent::KeyPress, 1500);
+    EXPECT_FALSE(window(WindowKind::post_viewer));
+}
+
 TEST_F(Windows, DraggingAnyPointMovesTheWindow) {
     program_->open_window(WindowKind::login);
     ui::BorderlessWindow* login = window(WindowKind::login);
