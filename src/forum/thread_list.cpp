@@ -104,15 +104,16 @@ void load_thread_list(const ForumHosts& /*hosts*/, ThreadListView& view) {
 
     const ForumAnswer answer = fetch_forum_page_plain(view.board_address());
     const PageVerdict verdict = judge_page(answer);
+    // An error page or the sign-in form is no board: it is read as an empty page, so the board
+    // information the lists were shown with goes with them.
+    const std::string page = verdict == PageVerdict::page ? answer.text : std::string();
+    view.show_board_info(board_info(page));
     if (verdict == PageVerdict::signed_out) {
         view.set_status(failure_status(verdict));
         view.set_fetch_enabled(true);
         view.session_ended();
         return;
     }
-    // An error page is no board: it is read as an empty page.
-    const std::string page = verdict == PageVerdict::page ? answer.text : std::string();
-    view.show_board_info(board_info(page));
 
     regex.execute(kTitlePattern, page, true, true, true);
     const int titles = regex.match_count();

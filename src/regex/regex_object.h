@@ -10,7 +10,10 @@ namespace tamsor {
 // Indices are 1-based. Positions are 0-based byte offsets into the subject as the forum writes
 // it, in GB18030: for a page sent in GBK or GB18030 that is the page's own bytes (two for a GBK
 // character, four for a character beyond GBK); a page sent in UTF-8 gives the positions the same
-// text has in GB18030, so a position does not depend on the charset a page came in.
+// text has in GB18030, so a position does not depend on the charset a page came in. The offsets
+// are those of the text re-encoded, so two kinds of byte in a GBK page shift the positions after
+// them: a lone 0x80 (GBK's euro sign, two bytes in GB18030) by one, and a byte decoding could not
+// read (U+FFFD, four bytes in GB18030) by three.
 // An object belongs to the thread that uses it; it is not synchronised.
 class RegexObject {
 public:

@@ -123,7 +123,7 @@ void OperationsWindow::show_message() {
 }
 
 void OperationsWindow::start_profile_worker() {
-    refresh_profile(program_.state().db_balance);
+    refresh_profile(balance_before_punch_);
 }
 
 void OperationsWindow::session_ended() {
@@ -184,6 +184,9 @@ void OperationsWindow::show_label(ProfileLabel label, std::string_view value) {
 }
 
 void OperationsWindow::punch() {
+    // Read before the request: a refresh still under way may store a balance the punch already
+    // changed while the punch's message is open.
+    balance_before_punch_ = program_.state().db_balance;
     daily_punch(program_.hosts(), program_.state(), *this);
 }
 

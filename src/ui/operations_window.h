@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "forum/profile.h"
 #include "forum/punch.h"
@@ -49,6 +50,7 @@ private:
     QLabel* db_;
     QLabel* status_;
     QCheckBox* always_on_top_;
+    std::string balance_before_punch_;  // the DB balance as the last punch found it
     RelayHandle relay_{this};
 };
 

@@ -209,8 +209,8 @@ TEST_F(ForumFlow, EveryOperationNoticesAnEndedSession) {
     testing::RecordingThreadListView threads;
     threads.address = board_address(hosts, "thread.php?fid=11");
     load_thread_list(hosts, threads);
-    EXPECT_EQ(threads.log.lines(),
-              (Lines{"clear", "disable", "status:状态：登录失效", "enable", "session ended"}));
+    EXPECT_EQ(threads.log.lines(), (Lines{"clear", "disable", "info:主题：\r\n今天发帖：\r\n排名：",
+                                          "status:状态：登录失效", "enable", "session ended"}));
 
     testing::RecordingPostView post(state);
     post.id = "r11001";
