@@ -3,11 +3,11 @@
 #include <QCheckBox>
 #include <QLabel>
 
-#include "app/program.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/drawn_picture.h"
 #include "ui/picture_button.h"
+#include "ui/window_host.h"
 
 namespace tamsor::ui {
 
@@ -48,8 +48,8 @@ private:
 
 }  // namespace
 
-OperationsWindow::OperationsWindow(app::Program& program)
-    : BorderlessWindow(QStringLiteral("OperationsWindow"), QSize(248, 502)), program_(program) {
+OperationsWindow::OperationsWindow(WindowHost& host)
+    : BorderlessWindow(QStringLiteral("OperationsWindow"), QSize(248, 502)), host_(host) {
     const QString yahei = QStringLiteral("微软雅黑");
     auto* frame = new OutlineFrame(this, QStringLiteral("外形框1"), {0, 0, 248, 502}, 3, Qt::black);
     make_label(frame, QStringLiteral("标签1"), {40, 8, 168, 16}, QStringLiteral("操作界面"),
@@ -96,11 +96,11 @@ OperationsWindow::OperationsWindow(app::Program& program)
 
     connect(punch, &PictureButton::clicked, this, &OperationsWindow::punch);
     connect(refresh, &PictureButton::clicked, this, [this] { refresh_profile(std::nullopt); });
-    connect(end, &PictureButton::clicked, this, [this] { program_.end_program(); });
+    connect(end, &PictureButton::clicked, this, [this] { host_.end_program(); });
     connect(boards, &PictureButton::clicked, this,
-            [this] { program_.open_window(app::WindowKind::board_browser); });
+            [this] { host_.open_window(WindowKind::board_browser); });
     connect(posts, &PictureButton::clicked, this,
-            [this] { program_.open_window(app::WindowKind::post_viewer); });
+            [this] { host_.open_window(WindowKind::post_viewer); });
     connect(always_on_top_, &QCheckBox::clicked, this,
             [this] { set_always_on_top(always_on_top_->isChecked()); });
 }
@@ -113,27 +113,27 @@ void OperationsWindow::created() {
 void OperationsWindow::take_over_from_login() {
     raise();
     activateWindow();
-    program_.close_window(app::WindowKind::login);
-    program_.close_window(app::WindowKind::message);
+    host_.close_window(WindowKind::login);
+    host_.close_window(WindowKind::message);
     refresh_profile(std::nullopt);
 }
 
 void OperationsWindow::show_message() {
-    program_.open_window_modal(app::WindowKind::message);
+    host_.open_window_modal(WindowKind::message);
 }
 
 void OperationsWindow::start_profile_worker() {
-    refresh_profile(program_.state().db_balance);
+    refresh_profile(host_.state().db_balance);
 }
 
 void OperationsWindow::session_ended() {
-    program_.sign_in_again();
+    host_.sign_in_again();
 }
 
 void OperationsWindow::refresh_profile(std::optional<std::string> balance_before) {
     auto report = std::make_shared<ProfileReport>(relay_.relay(), this);
-    program_.start_worker(
-        [hosts = program_.hosts(), report, before = std::move(balance_before)]() mutable {
+    host_.start_worker(
+        [hosts = host_.hosts(), report, before = std::move(balance_before)]() mutable {
             if (before) {
                 punch_check_worker(std::move(hosts), std::move(report), std::move(*before));
             } else {
@@ -149,7 +149,7 @@ void OperationsWindow::set_status(std::string_view status) {
 }
 
 void OperationsWindow::store_field(ProfileField field, std::string_view value) {
-    SharedState& state = program_.state();
+    SharedState& state = host_.state();
     std::string* target = nullptr;
     switch (field) {
         case ProfileField::home_page_text:
@@ -184,7 +184,7 @@ void OperationsWindow::show_label(ProfileLabel label, std::string_view value) {
 }
 
 void OperationsWindow::punch() {
-    daily_punch(program_.hosts(), program_.state(), *this);
+    daily_punch(host_.hosts(), host_.state(), *this);
 }
 
 }  // namespace tamsor::ui

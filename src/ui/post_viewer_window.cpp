@@ -4,12 +4,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "app/program.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/drawn_picture.h"
 #include "ui/picture_box.h"
 #include "ui/picture_button.h"
+#include "ui/window_host.h"
 
 namespace tamsor::ui {
 
@@ -20,8 +20,8 @@ const QColor body_orange(255, 109, 62);
 
 }  // namespace
 
-PostViewerWindow::PostViewerWindow(app::Program& program)
-    : BorderlessWindow(QStringLiteral("PostViewerWindow"), QSize(391, 422)), program_(program) {
+PostViewerWindow::PostViewerWindow(WindowHost& host)
+    : BorderlessWindow(QStringLiteral("PostViewerWindow"), QSize(391, 422)), host_(host) {
     const QString yahei = QStringLiteral("微软雅黑");
     const QFont small = window_font(yahei, 12);
     const QString waiting = QStringLiteral("等待获取");
@@ -65,24 +65,24 @@ PostViewerWindow::PostViewerWindow(app::Program& program)
     connect(popup_picture_, &PictureBox::double_clicked, this,
             &PostViewerWindow::open_popup_picture);
     connect(close, &PictureButton::clicked, this,
-            [this] { program_.close_window(app::WindowKind::post_viewer); });
+            [this] { host_.close_window(WindowKind::post_viewer); });
 }
 
 void PostViewerWindow::created() {
-    if (!program_.state().selected_post_id.empty()) {
+    if (!host_.state().selected_post_id.empty()) {
         show_selected_post();
     }
 }
 
 void PostViewerWindow::show_selected_post() {
     // Writing the box composes the address before the fetch reads it.
-    post_id_->setText(qtext(program_.state().selected_post_id));
+    post_id_->setText(qtext(host_.state().selected_post_id));
     fetch();
 }
 
 void PostViewerWindow::compose_address() {
     std::optional<std::string> address =
-        compose_post_address(program_.hosts(), post_id_->text().toStdString());
+        compose_post_address(host_.hosts(), post_id_->text().toStdString());
     if (address) {
         address_->setText(qtext(*address));
         address_->setCursorPosition(0);  // show the address from its start
@@ -90,17 +90,17 @@ void PostViewerWindow::compose_address() {
 }
 
 void PostViewerWindow::fetch() {
-    read_post(program_.hosts(), program_.state(), *this);
+    read_post(host_.hosts(), host_.state(), *this);
 }
 
 void PostViewerWindow::open_body_picture() {
-    choose_body_picture(program_.state());
-    program_.open_window_modal(app::WindowKind::image_viewer);
+    choose_body_picture(host_.state());
+    host_.open_window_modal(WindowKind::image_viewer);
 }
 
 void PostViewerWindow::open_popup_picture() {
-    program_.state().viewer_image_url = program_.state().popup_image_url;
-    program_.open_window_modal(app::WindowKind::image_viewer);
+    host_.state().viewer_image_url = host_.state().popup_image_url;
+    host_.open_window_modal(WindowKind::image_viewer);
 }
 
 std::string PostViewerWindow::post_id() {
@@ -112,7 +112,7 @@ std::string PostViewerWindow::post_address() {
 }
 
 void PostViewerWindow::show_message() {
-    program_.open_window_modal(app::WindowKind::message);
+    host_.open_window_modal(WindowKind::message);
 }
 
 void PostViewerWindow::show_popup_picture(const ByteArray& picture) {
@@ -136,7 +136,7 @@ void PostViewerWindow::show_board(std::string_view board) {
 }
 
 void PostViewerWindow::session_ended() {
-    program_.sign_in_again();
+    host_.sign_in_again();
 }
 
 }  // namespace tamsor::ui
