@@ -1,15 +1,17 @@
 # The layers of src/ and what each folder may include: its own headers and those of the layers
-# below it, never one above. text -> http, regex -> forum -> ui -> app; only ui and app may
-# include the toolkit. The build runs this over every source before it compiles any.
+# below it, never one above: text -> http, regex -> forum -> ui -> app, and media (checks on
+# picture bytes, standing on nothing) under ui. Only ui and app may include the toolkit. The
+# build runs this over every source before it compiles any.
 cmake_policy(VERSION 3.25)  # also when the build runs this file as a script
 
-set(tamsor_layers text http regex forum ui app)
+set(tamsor_layers text http regex forum media ui app)
 set(tamsor_text_uses text)
 set(tamsor_http_uses text http)
 set(tamsor_regex_uses text regex)
 set(tamsor_forum_uses text http regex forum)
-set(tamsor_ui_uses text http regex forum ui)
-set(tamsor_app_uses text http regex forum ui app)
+set(tamsor_media_uses media)
+set(tamsor_ui_uses text http regex forum media ui)
+set(tamsor_app_uses text http regex forum media ui app)
 set(tamsor_toolkit_layers ui app)
 
 # Fails, naming every include that reaches up or into the toolkit from below it.
