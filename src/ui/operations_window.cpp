@@ -6,6 +6,7 @@
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/drawn_picture.h"
+#include "ui/panel_layout.h"
 #include "ui/picture_button.h"
 #include "ui/window_host.h"
 
@@ -60,26 +61,30 @@ OperationsWindow::OperationsWindow(WindowHost& host)
     auto* punch = new PictureButton(frame, QStringLiteral("图形按钮1"), {32, 40, 184, 24},
                                     ButtonArt::punch, QStringLiteral("一键签到"));
 
-    auto* profile = new DrawnPicture(frame, QStringLiteral("图片框1"), {8, 72, 232, 100},
-                                     Drawing::profile_panel, QStringLiteral("账户信息"));
+    auto* profile =
+        new DrawnPicture(frame, QStringLiteral("图片框1"), {QPoint(8, 72), profile_panel::size},
+                         Drawing::profile_panel, QStringLiteral("账户信息"));
     const QString fetching = QStringLiteral("获取中");
-    quenda_id_ = make_label(profile, QStringLiteral("QuendaID"), {67, 19, 110, 16}, fetching,
-                            {window_font(yahei, 12), red});
-    level_ = make_label(profile, QStringLiteral("等级"), {66, 37, 88, 16}, fetching,
+    quenda_id_ = make_label(profile, QStringLiteral("QuendaID"), profile_panel::account_id,
+                            fetching, {window_font(yahei, 12), red});
+    level_ = make_label(profile, QStringLiteral("等级"), profile_panel::level, fetching,
                         {window_font(yahei, 14, true), orange});
-    db_ = make_label(profile, QStringLiteral("DB"), {66, 57, 62, 16}, fetching,
+    db_ = make_label(profile, QStringLiteral("DB"), profile_panel::db_balance, fetching,
                      {window_font(yahei, 14, true), red});
-    auto* refresh = new PictureButton(profile, QStringLiteral("图形按钮2"), {21, 74, 79, 20},
+    auto* refresh = new PictureButton(profile, QStringLiteral("图形按钮2"), profile_panel::refresh,
                                       ButtonArt::refresh, QStringLiteral("刷新信息"));
 
-    auto* panel = new DrawnPicture(frame, QStringLiteral("图片框2"), {8, 176, 232, 144},
-                                   Drawing::operations_panel, QStringLiteral("操作功能"));
-    auto* boards = new PictureButton(panel, QStringLiteral("图形按钮4"), {7, 19, 107, 29},
-                                     ButtonArt::browse_boards, QStringLiteral("浏览板块"));
-    auto* posts = new PictureButton(panel, QStringLiteral("图形按钮5"), {119, 19, 107, 29},
-                                    ButtonArt::post_operations, QStringLiteral("帖子操作"));
-    new PictureButton(panel, QStringLiteral("图形按钮6"), {8, 56, 216, 80}, ButtonArt::placeholder,
-                      QStringLiteral("虚拟待位"));
+    auto* panel =
+        new DrawnPicture(frame, QStringLiteral("图片框2"), {QPoint(8, 176), operations_panel::size},
+                         Drawing::operations_panel, QStringLiteral("操作功能"));
+    auto* boards =
+        new PictureButton(panel, QStringLiteral("图形按钮4"), operations_panel::browse_boards,
+                          ButtonArt::browse_boards, QStringLiteral("浏览板块"));
+    auto* posts =
+        new PictureButton(panel, QStringLiteral("图形按钮5"), operations_panel::post_operations,
+                          ButtonArt::post_operations, QStringLiteral("帖子操作"));
+    new PictureButton(panel, QStringLiteral("图形按钮6"), operations_panel::placeholder,
+                      ButtonArt::placeholder, QStringLiteral("虚拟待位"));
     make_label(frame, QStringLiteral("透明标签1"), {160, 128, 72, 16},
                QStringLiteral("广告佳位..."), {window_font(yahei, 16), pink_violet});
 

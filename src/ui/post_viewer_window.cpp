@@ -7,6 +7,7 @@
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/drawn_picture.h"
+#include "ui/panel_layout.h"
 #include "ui/picture_box.h"
 #include "ui/picture_button.h"
 #include "ui/window_host.h"
@@ -35,27 +36,28 @@ PostViewerWindow::PostViewerWindow(WindowHost& host)
     auto* close = new PictureButton(this, QStringLiteral("图形按钮2"), {356, 4, 32, 32},
                                     ButtonArt::close_cross, QStringLiteral("关闭"));
 
-    auto* form = new DrawnPicture(frame, QStringLiteral("图片框1"), {8, 40, 376, 368},
-                                  Drawing::post_form, QStringLiteral("看帖"));
-    post_id_ = make_line_edit(form, QStringLiteral("编辑框2"), {97, 23, 132, 20},
+    auto* form =
+        new DrawnPicture(frame, QStringLiteral("图片框1"), {QPoint(8, 40), post_form::size},
+                         Drawing::post_form, QStringLiteral("看帖"));
+    post_id_ = make_line_edit(form, QStringLiteral("编辑框2"), post_form::post_id,
                               QStringLiteral("输入帖子ID"), EditBorder::none, {small, {}});
-    address_ = make_line_edit(form, QStringLiteral("编辑框3"), {98, 58, 133, 18},
+    address_ = make_line_edit(form, QStringLiteral("编辑框3"), post_form::address,
                               QStringLiteral("合成地址"), EditBorder::none, {small, {}});
     address_->setReadOnly(true);
-    body_ = make_text_box(form, QStringLiteral("编辑框1"), {96, 95, 192, 96},
+    body_ = make_text_box(form, QStringLiteral("编辑框1"), post_form::body,
                           QStringLiteral("帖子内容"), {small, {}});
     QPalette body_palette = body_->palette();
     body_palette.setColor(QPalette::Base, body_orange);
     body_->setPalette(body_palette);
     auto* fetch = new PictureButton(form, QStringLiteral("图形按钮1"), {295, 138, 72, 56},
                                     ButtonArt::fetch_post, QStringLiteral("获取"));
-    title_ = make_label(form, QStringLiteral("帖子标题"), {98, 216, 256, 24}, waiting, {small, {}});
-    board_ = make_label(form, QStringLiteral("板块标签"), {98, 258, 128, 24}, waiting,
+    title_ = make_label(form, QStringLiteral("帖子标题"), post_form::title, waiting, {small, {}});
+    board_ = make_label(form, QStringLiteral("板块标签"), post_form::board, waiting,
                         {window_font(yahei, 14), {}});
-    body_picture_ = new PictureBox(form, QStringLiteral("图片框2"), {16, 304, 80, 48},
+    body_picture_ = new PictureBox(form, QStringLiteral("图片框2"), post_form::body_picture,
                                    PictureBox::Fit::stretch, QStringLiteral("帖子图片"));
     body_picture_->set_background(Qt::white);
-    popup_picture_ = new PictureBox(form, QStringLiteral("图片框3"), {104, 304, 80, 48},
+    popup_picture_ = new PictureBox(form, QStringLiteral("图片框3"), post_form::popup_picture,
                                     PictureBox::Fit::stretch, QStringLiteral("链接图片"));
     popup_picture_->set_background(Qt::white);
 
