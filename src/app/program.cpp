@@ -181,16 +181,12 @@ void Program::close_window(WindowKind kind) {
     end_run_if_done();
 }
 
-bool Program::window_exists(WindowKind kind) const {
-    return window(kind) != nullptr;
-}
-
 ui::BorderlessWindow* Program::window(WindowKind kind) const {
     return windows_[index_of(kind)].data();
 }
 
 void Program::close_all_windows() {
-    for (int i = 0; i < window_kind_count; ++i) {
+    for (int i = 0; i < ui::window_kind_count; ++i) {
         close_window(static_cast<WindowKind>(i));
     }
 }

@@ -7,66 +7,43 @@
 #include <functional>
 #include <vector>
 
-#include "forum/forum_hosts.h"
-#include "forum/shared_state.h"
+#include "ui/window_host.h"
 
 class QEventLoop;
 
-namespace tamsor::ui {
-class BorderlessWindow;
-}
-
 namespace tamsor::app {
 
-// The six windows; each exists at most once at a time.
-enum class WindowKind { login, message, operations, board_browser, post_viewer, image_viewer };
-inline constexpr int window_kind_count = 6;
+// The program's code and its tests name the window kinds from here.
+using ui::WindowKind;
 
 // One run of the client: the hosts it talks to, the shared state, the open windows and the
 // window operations every window uses. Lives on the window thread.
-class Program : public QObject {
+class Program : public QObject, public ui::WindowHost {
     Q_OBJECT
 public:
     explicit Program(ForumHosts hosts);
     ~Program() override;
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
 
-    const ForumHosts& hosts() const { return hosts_; }
-    SharedState& state() { return state_; }
+    const ForumHosts& hosts() const override { return hosts_; }
+    SharedState& state() override { return state_; }
 
     // Opens the login window and runs until it no longer exists and no modal window is open.
     // The exit code.
     int run();
 
-    // Creates the window, runs its created event, shows it and returns once it is closed.
-    void open_window_modal(WindowKind kind);
-    // Creates the window, runs its created event and shows it. An open window comes to the front.
-    void open_window(WindowKind kind);
-    // Hides the window at once; it is destroyed as soon as none of its handlers is running.
-    void close_window(WindowKind kind);
-    bool window_exists(WindowKind kind) const;
-    ui::BorderlessWindow* window(WindowKind kind) const;
-    template <class W>
-    W* window_as(WindowKind kind) const {
-        return static_cast<W*>(window(kind));
-    }
+    void open_window_modal(WindowKind kind) override;
+    void open_window(WindowKind kind) override;
+    void close_window(WindowKind kind) override;
+    ui::BorderlessWindow* window(WindowKind kind) const override;
+    void start_worker(std::function<void()> routine) override;
+    void sign_in_again() override;
+    void end_program() override;
 
-    // Runs the routine on a new thread that nobody waits for.
-    void start_worker(std::function<void()> routine);
-
-    // Ends the process at once with exit code 0.
-    void end_program();
     // Tests replace the process end; the handler gets the exit code.
     void set_end_handler(std::function<void(int)> handler) { end_handler_ = std::move(handler); }
 
     // Closes every window (tests end a run this way).
     void close_all_windows();
-
-    // The forum has ended the session: says so in the message window and, once that is closed,
-    // offers the login window over the open windows; returns when the login window is closed
-    // (signed in again, or given up). Only one such offer runs at a time.
-    void sign_in_again();
 
     int modal_depth() const { return static_cast<int>(modal_loops_.size()); }
 
@@ -100,8 +77,8 @@ private:
 
     ForumHosts hosts_;
     SharedState state_;
-    std::array<QPointer<ui::BorderlessWindow>, window_kind_count> windows_{};
-    std::array<int, window_kind_count> home_depths_{};
+    std::array<QPointer<ui::BorderlessWindow>, ui::window_kind_count> windows_{};
+    std::array<int, ui::window_kind_count> home_depths_{};
     std::vector<ClosedWindow> closed_;  // hidden, waiting to be destroyed
     std::vector<ModalLoop> modal_loops_;
     QEventLoop* main_loop_ = nullptr;

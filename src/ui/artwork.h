@@ -48,7 +48,8 @@ enum class ButtonArt {
 const ButtonLooks& button_looks(ButtonArt art, qreal ratio);
 
 // Decorations and panels. Each panel leaves plain room where the windows lay their controls over
-// it, with its fixed captions just left of those controls.
+// it, with its fixed captions just left of those controls; both take the controls' rectangles
+// from ui/panel_layout.h.
 
 enum class Drawing {
     logo_banner,       // 373 x 86, the login window's banner

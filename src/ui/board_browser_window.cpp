@@ -7,10 +7,10 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
-#include "app/program.h"
 #include "ui/controls.h"
 #include "ui/picture_button.h"
 #include "ui/post_viewer_window.h"
+#include "ui/window_host.h"
 
 namespace tamsor::ui {
 
@@ -66,8 +66,8 @@ void scroll_together(QListWidget* left, QListWidget* right) {
 
 }  // namespace
 
-BoardBrowserWindow::BoardBrowserWindow(app::Program& program)
-    : BorderlessWindow(QStringLiteral("BoardBrowserWindow"), QSize(415, 553)), program_(program) {
+BoardBrowserWindow::BoardBrowserWindow(WindowHost& host)
+    : BorderlessWindow(QStringLiteral("BoardBrowserWindow"), QSize(415, 553)), host_(host) {
     const QString yahei = QStringLiteral("微软雅黑");
     const QFont small = window_font(yahei, 12);
     const QFont status_font = window_font(yahei, 16, true);
@@ -154,7 +154,7 @@ BoardBrowserWindow::~BoardBrowserWindow() {
 }
 
 void BoardBrowserWindow::start_directory_fetch() {
-    program_.start_worker([hosts = program_.hosts(), view = directory_]() mutable {
+    host_.start_worker([hosts = host_.hosts(), view = directory_]() mutable {
         board_directory_worker(std::move(hosts), std::move(view));
     });
 }
@@ -165,19 +165,19 @@ void BoardBrowserWindow::board_selected() {
     }
     follow_selection(board_names_, board_links_);
     selected_board_->setText(
-        qtext(board_selection_text(program_.hosts(), current_item_text(board_names_).toStdString(),
+        qtext(board_selection_text(host_.hosts(), current_item_text(board_names_).toStdString(),
                                    current_item_text(board_links_).toStdString())));
 }
 
 void BoardBrowserWindow::board_opened() {
     follow_selection(board_names_, board_links_);
-    board_address_->setText(qtext(
-        tamsor::board_address(program_.hosts(), current_item_text(board_links_).toStdString())));
+    board_address_->setText(
+        qtext(tamsor::board_address(host_.hosts(), current_item_text(board_links_).toStdString())));
     fetch_threads();
 }
 
 void BoardBrowserWindow::fetch_threads() {
-    load_thread_list(program_.hosts(), *this);
+    load_thread_list(host_.hosts(), *this);
 }
 
 void BoardBrowserWindow::thread_selected() {
@@ -185,9 +185,9 @@ void BoardBrowserWindow::thread_selected() {
         return;
     }
     follow_selection(thread_titles_, post_ids_);
-    thread_summary_->setPlainText(qtext(
-        tamsor::thread_summary(program_.hosts(), current_item_text(thread_titles_).toStdString(),
-                               current_item_text(post_ids_).toStdString())));
+    thread_summary_->setPlainText(
+        qtext(tamsor::thread_summary(host_.hosts(), current_item_text(thread_titles_).toStdString(),
+                                     current_item_text(post_ids_).toStdString())));
 }
 
 void BoardBrowserWindow::thread_opened() {
@@ -197,20 +197,20 @@ void BoardBrowserWindow::thread_opened() {
     if (post_id.empty()) {
         return;
     }
-    program_.state().selected_post_id = post_id;
+    host_.state().selected_post_id = post_id;
     // An open post viewer shows the newly chosen thread instead of only coming to the front.
-    if (auto* viewer = program_.window_as<PostViewerWindow>(app::WindowKind::post_viewer)) {
+    if (auto* viewer = host_.window_as<PostViewerWindow>(WindowKind::post_viewer)) {
         viewer->show_selected_post();
         viewer->raise();
         viewer->activateWindow();
         return;
     }
-    program_.open_window(app::WindowKind::post_viewer);
+    host_.open_window(WindowKind::post_viewer);
 }
 
 void BoardBrowserWindow::close_and_show_operations() {
-    program_.close_window(app::WindowKind::board_browser);
-    if (auto* operations = program_.window(app::WindowKind::operations)) {
+    host_.close_window(WindowKind::board_browser);
+    if (auto* operations = host_.window(WindowKind::operations)) {
         operations->show();
         operations->raise();
     }
@@ -250,7 +250,7 @@ void BoardBrowserWindow::set_status(std::string_view status) {
 }
 
 void BoardBrowserWindow::session_ended() {
-    program_.sign_in_again();
+    host_.sign_in_again();
 }
 
 void BoardBrowserWindow::clear_board_lists() {

@@ -10,20 +10,17 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 
-namespace tamsor::app {
-class Program;
-}
-
 namespace tamsor::ui {
 
 class PictureButton;
+class WindowHost;
 
 // Board names beside their links, and the threads of one board beside their post IDs. The right
 // list of each pair follows the left one's selection and takes no input of its own.
 class BoardBrowserWindow : public BorderlessWindow, public ThreadListView {
     Q_OBJECT
 public:
-    explicit BoardBrowserWindow(app::Program& program);
+    explicit BoardBrowserWindow(WindowHost& host);
     // Stops this window's directory load; another window's load is not held up by it.
     ~BoardBrowserWindow() override;
 
@@ -53,7 +50,7 @@ private:
     void thread_opened();
     void close_and_show_operations();
 
-    app::Program& program_;
+    WindowHost& host_;
     QListWidget* board_names_;
     QListWidget* board_links_;
     QLabel* directory_status_;

@@ -2,15 +2,15 @@
 
 #include <QWheelEvent>
 
-#include "app/program.h"
 #include "http/http_request.h"
 #include "ui/picture_box.h"
 #include "ui/picture_button.h"
+#include "ui/window_host.h"
 
 namespace tamsor::ui {
 
-ImageViewerWindow::ImageViewerWindow(app::Program& program)
-    : BorderlessWindow(QStringLiteral("ImageViewerWindow"), start_size), program_(program) {
+ImageViewerWindow::ImageViewerWindow(WindowHost& host)
+    : BorderlessWindow(QStringLiteral("ImageViewerWindow"), start_size), host_(host) {
     picture_ = new PictureBox(this, QStringLiteral("图片框1"),
                               {0, 0, start_picture_side, start_picture_side},
                               PictureBox::Fit::stretch, QStringLiteral("图片"));
@@ -18,12 +18,12 @@ ImageViewerWindow::ImageViewerWindow(app::Program& program)
     close_ = new PictureButton(picture_, QStringLiteral("图形按钮1"), {0, 0, 32, 32},
                                ButtonArt::close_cross, QStringLiteral("关闭"));
     connect(close_, &PictureButton::clicked, this,
-            [this] { program_.close_window(app::WindowKind::image_viewer); });
+            [this] { host_.close_window(WindowKind::image_viewer); });
     connect(picture_, &PictureBox::double_clicked, this, &ImageViewerWindow::restore_start_size);
 }
 
 void ImageViewerWindow::created() {
-    SharedState& state = program_.state();
+    SharedState& state = host_.state();
     state.viewer_image_data =
         state.viewer_image_url.empty() ? ByteArray() : fetch_url_bytes(state.viewer_image_url);
     picture_->set_picture_bytes(state.viewer_image_data);

@@ -2,14 +2,11 @@
 
 #include "ui/borderless_window.h"
 
-namespace tamsor::app {
-class Program;
-}
-
 namespace tamsor::ui {
 
 class PictureBox;
 class PictureButton;
+class WindowHost;
 
 // Shows one picture of a post stretched over the window; the wheel zooms by one step per event
 // and a double-click restores the start size.
@@ -29,7 +26,7 @@ public:
     // every notch, to 1.7 GB after a thousand of a freely spinning wheel.
     static constexpr int largest_side = 4096;
 
-    explicit ImageViewerWindow(app::Program& program);
+    explicit ImageViewerWindow(WindowHost& host);
 
     // Downloads the picture before the window is first shown.
     void created() override;
@@ -41,7 +38,7 @@ private:
     void zoom(int step);
     void restore_start_size();
 
-    app::Program& program_;
+    WindowHost& host_;
     PictureBox* picture_;
     PictureButton* close_;
 };

@@ -4,12 +4,12 @@
 
 #include <string.h>
 
-#include "app/program.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/drawn_picture.h"
 #include "ui/picture_box.h"
 #include "ui/picture_button.h"
+#include "ui/window_host.h"
 
 namespace tamsor::ui {
 
@@ -29,10 +29,10 @@ std::string secret_text(const QLineEdit& box) {
 
 }  // namespace
 
-LoginWindow::LoginWindow(app::Program& program)
-    : BorderlessWindow(QStringLiteral("LoginWindow"), QSize(411, 239)), program_(program) {
+LoginWindow::LoginWindow(WindowHost& host)
+    : BorderlessWindow(QStringLiteral("LoginWindow"), QSize(411, 239)), host_(host) {
     setWindowTitle(QStringLiteral(" Tamsor登陆 - (") +
-                   QString::fromStdString(program.hosts().forum_host) + QStringLiteral(")") +
+                   QString::fromStdString(host.hosts().forum_host) + QStringLiteral(")") +
                    signature);
     setWindowIcon(application_icon());
 
@@ -65,16 +65,16 @@ LoginWindow::LoginWindow(app::Program& program)
     connect(captcha_code_, &QLineEdit::returnPressed, this, &LoginWindow::submit);
     connect(close, &PictureButton::released_over, this, [this] {
         // Over a session's windows this is a sign-in again: closing it gives up only that.
-        if (program_.window_exists(app::WindowKind::operations)) {
-            program_.close_window(app::WindowKind::login);
+        if (host_.window_exists(WindowKind::operations)) {
+            host_.close_window(WindowKind::login);
         } else {
-            program_.end_program();
+            host_.end_program();
         }
     });
 }
 
 void LoginWindow::created() {
-    reload_captcha(program_.hosts(), *this);
+    reload_captcha(host_.hosts(), *this);
 }
 
 LoginForm LoginWindow::login_form() {
@@ -87,7 +87,7 @@ void LoginWindow::show_captcha(const ByteArray& picture) {
 }
 
 void LoginWindow::show_message() {
-    program_.open_window_modal(app::WindowKind::message);
+    host_.open_window_modal(WindowKind::message);
 }
 
 void LoginWindow::clear_captcha_code() {
@@ -95,7 +95,7 @@ void LoginWindow::clear_captcha_code() {
 }
 
 void LoginWindow::submit() {
-    submit_login(program_.hosts(), program_.state(), *this);
+    submit_login(host_.hosts(), host_.state(), *this);
 }
 
 }  // namespace tamsor::ui

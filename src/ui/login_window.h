@@ -5,19 +5,16 @@
 
 class QLineEdit;
 
-namespace tamsor::app {
-class Program;
-}
-
 namespace tamsor::ui {
 
 class PictureBox;
+class WindowHost;
 
 // The start window: account name, password and captcha code, and the captcha picture.
 class LoginWindow : public BorderlessWindow, public LoginView {
     Q_OBJECT
 public:
-    explicit LoginWindow(app::Program& program);
+    explicit LoginWindow(WindowHost& host);
 
     // Fetches the captcha picture before the window is first shown.
     void created() override;
@@ -32,7 +29,7 @@ public:
 private:
     void submit();
 
-    app::Program& program_;
+    WindowHost& host_;
     QLineEdit* account_name_;
     QLineEdit* password_;
     QLineEdit* captcha_code_;

@@ -2,18 +2,18 @@
 
 #include <QLabel>
 
-#include "app/program.h"
 #include "forum/message_texts.h"
 #include "ui/controls.h"
 #include "ui/login_window.h"
 #include "ui/operations_window.h"
 #include "ui/picture_button.h"
+#include "ui/window_host.h"
 
 namespace tamsor::ui {
 
-MessageWindow::MessageWindow(app::Program& program)
+MessageWindow::MessageWindow(WindowHost& host)
     : BorderlessWindow(QStringLiteral("MessageWindow"), QSize(320, 78), /*draggable=*/false),
-      program_(program) {
+      host_(host) {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     auto* frame =
@@ -28,10 +28,10 @@ MessageWindow::MessageWindow(app::Program& program)
 }
 
 void MessageWindow::created() {
-    int32_t code = program_.state().message_code;
+    int32_t code = host_.state().message_code;
     set_caption(text_, qtext(message_texts(code)));
     if (code == 2) {
-        if (auto* login = program_.window_as<LoginWindow>(app::WindowKind::login)) {
+        if (auto* login = host_.window_as<LoginWindow>(WindowKind::login)) {
             login->clear_captcha_code();
         }
     }
@@ -42,13 +42,13 @@ void MessageWindow::confirm() {
     if (text_->text() == qtext(success_message)) {
         // After a sign-in again the operations window is still open and takes over as it did
         // when it first opened.
-        if (auto* operations = program_.window_as<OperationsWindow>(app::WindowKind::operations)) {
+        if (auto* operations = host_.window_as<OperationsWindow>(WindowKind::operations)) {
             operations->take_over_from_login();
         } else {
-            program_.open_window_modal(app::WindowKind::operations);
+            host_.open_window_modal(WindowKind::operations);
         }
     }
-    program_.close_window(app::WindowKind::message);
+    host_.close_window(WindowKind::message);
 }
 
 }  // namespace tamsor::ui

@@ -4,25 +4,23 @@
 
 class QLabel;
 
-namespace tamsor::app {
-class Program;
-}
-
 namespace tamsor::ui {
+
+class WindowHost;
 
 // The program's only message box: shows the text for the message code it finds when created.
 // Its OK button also carries the step from a successful sign-in to the operations window.
 class MessageWindow : public BorderlessWindow {
     Q_OBJECT
 public:
-    explicit MessageWindow(app::Program& program);
+    explicit MessageWindow(WindowHost& host);
 
     void created() override;
 
 private:
     void confirm();
 
-    app::Program& program_;
+    WindowHost& host_;
     QLabel* text_;
 };
 

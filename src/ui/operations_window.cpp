@@ -3,11 +3,12 @@
 #include <QCheckBox>
 #include <QLabel>
 
-#include "app/program.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/drawn_picture.h"
+#include "ui/panel_layout.h"
 #include "ui/picture_button.h"
+#include "ui/window_host.h"
 
 namespace tamsor::ui {
 
@@ -48,8 +49,8 @@ private:
 
 }  // namespace
 
-OperationsWindow::OperationsWindow(app::Program& program)
-    : BorderlessWindow(QStringLiteral("OperationsWindow"), QSize(248, 502)), program_(program) {
+OperationsWindow::OperationsWindow(WindowHost& host)
+    : BorderlessWindow(QStringLiteral("OperationsWindow"), QSize(248, 502)), host_(host) {
     const QString yahei = QStringLiteral("微软雅黑");
     auto* frame = new OutlineFrame(this, QStringLiteral("外形框1"), {0, 0, 248, 502}, 3, Qt::black);
     make_label(frame, QStringLiteral("标签1"), {40, 8, 168, 16}, QStringLiteral("操作界面"),
@@ -60,26 +61,30 @@ OperationsWindow::OperationsWindow(app::Program& program)
     auto* punch = new PictureButton(frame, QStringLiteral("图形按钮1"), {32, 40, 184, 24},
                                     ButtonArt::punch, QStringLiteral("一键签到"));
 
-    auto* profile = new DrawnPicture(frame, QStringLiteral("图片框1"), {8, 72, 232, 100},
-                                     Drawing::profile_panel, QStringLiteral("账户信息"));
+    auto* profile =
+        new DrawnPicture(frame, QStringLiteral("图片框1"), {QPoint(8, 72), profile_panel::size},
+                         Drawing::profile_panel, QStringLiteral("账户信息"));
     const QString fetching = QStringLiteral("获取中");
-    quenda_id_ = make_label(profile, QStringLiteral("QuendaID"), {67, 19, 110, 16}, fetching,
-                            {window_font(yahei, 12), red});
-    level_ = make_label(profile, QStringLiteral("等级"), {66, 37, 88, 16}, fetching,
+    quenda_id_ = make_label(profile, QStringLiteral("QuendaID"), profile_panel::account_id,
+                            fetching, {window_font(yahei, 12), red});
+    level_ = make_label(profile, QStringLiteral("等级"), profile_panel::level, fetching,
                         {window_font(yahei, 14, true), orange});
-    db_ = make_label(profile, QStringLiteral("DB"), {66, 57, 62, 16}, fetching,
+    db_ = make_label(profile, QStringLiteral("DB"), profile_panel::db_balance, fetching,
                      {window_font(yahei, 14, true), red});
-    auto* refresh = new PictureButton(profile, QStringLiteral("图形按钮2"), {21, 74, 79, 20},
+    auto* refresh = new PictureButton(profile, QStringLiteral("图形按钮2"), profile_panel::refresh,
                                       ButtonArt::refresh, QStringLiteral("刷新信息"));
 
-    auto* panel = new DrawnPicture(frame, QStringLiteral("图片框2"), {8, 176, 232, 144},
-                                   Drawing::operations_panel, QStringLiteral("操作功能"));
-    auto* boards = new PictureButton(panel, QStringLiteral("图形按钮4"), {7, 19, 107, 29},
-                                     ButtonArt::browse_boards, QStringLiteral("浏览板块"));
-    auto* posts = new PictureButton(panel, QStringLiteral("图形按钮5"), {119, 19, 107, 29},
-                                    ButtonArt::post_operations, QStringLiteral("帖子操作"));
-    new PictureButton(panel, QStringLiteral("图形按钮6"), {8, 56, 216, 80}, ButtonArt::placeholder,
-                      QStringLiteral("虚拟待位"));
+    auto* panel =
+        new DrawnPicture(frame, QStringLiteral("图片框2"), {QPoint(8, 176), operations_panel::size},
+                         Drawing::operations_panel, QStringLiteral("操作功能"));
+    auto* boards =
+        new PictureButton(panel, QStringLiteral("图形按钮4"), operations_panel::browse_boards,
+                          ButtonArt::browse_boards, QStringLiteral("浏览板块"));
+    auto* posts =
+        new PictureButton(panel, QStringLiteral("图形按钮5"), operations_panel::post_operations,
+                          ButtonArt::post_operations, QStringLiteral("帖子操作"));
+    new PictureButton(panel, QStringLiteral("图形按钮6"), operations_panel::placeholder,
+                      ButtonArt::placeholder, QStringLiteral("虚拟待位"));
     make_label(frame, QStringLiteral("透明标签1"), {160, 128, 72, 16},
                QStringLiteral("广告佳位..."), {window_font(yahei, 16), pink_violet});
 
@@ -96,11 +101,11 @@ OperationsWindow::OperationsWindow(app::Program& program)
 
     connect(punch, &PictureButton::clicked, this, &OperationsWindow::punch);
     connect(refresh, &PictureButton::clicked, this, [this] { refresh_profile(std::nullopt); });
-    connect(end, &PictureButton::clicked, this, [this] { program_.end_program(); });
+    connect(end, &PictureButton::clicked, this, [this] { host_.end_program(); });
     connect(boards, &PictureButton::clicked, this,
-            [this] { program_.open_window(app::WindowKind::board_browser); });
+            [this] { host_.open_window(WindowKind::board_browser); });
     connect(posts, &PictureButton::clicked, this,
-            [this] { program_.open_window(app::WindowKind::post_viewer); });
+            [this] { host_.open_window(WindowKind::post_viewer); });
     connect(always_on_top_, &QCheckBox::clicked, this,
             [this] { set_always_on_top(always_on_top_->isChecked()); });
 }
@@ -113,13 +118,13 @@ void OperationsWindow::created() {
 void OperationsWindow::take_over_from_login() {
     raise();
     activateWindow();
-    program_.close_window(app::WindowKind::login);
-    program_.close_window(app::WindowKind::message);
+    host_.close_window(WindowKind::login);
+    host_.close_window(WindowKind::message);
     refresh_profile(std::nullopt);
 }
 
 void OperationsWindow::show_message() {
-    program_.open_window_modal(app::WindowKind::message);
+    host_.open_window_modal(WindowKind::message);
 }
 
 void OperationsWindow::start_profile_worker() {
@@ -127,13 +132,13 @@ void OperationsWindow::start_profile_worker() {
 }
 
 void OperationsWindow::session_ended() {
-    program_.sign_in_again();
+    host_.sign_in_again();
 }
 
 void OperationsWindow::refresh_profile(std::optional<std::string> balance_before) {
     auto report = std::make_shared<ProfileReport>(relay_.relay(), this);
-    program_.start_worker(
-        [hosts = program_.hosts(), report, before = std::move(balance_before)]() mutable {
+    host_.start_worker(
+        [hosts = host_.hosts(), report, before = std::move(balance_before)]() mutable {
             if (before) {
                 punch_check_worker(std::move(hosts), std::move(report), std::move(*before));
             } else {
@@ -149,7 +154,7 @@ void OperationsWindow::set_status(std::string_view status) {
 }
 
 void OperationsWindow::store_field(ProfileField field, std::string_view value) {
-    SharedState& state = program_.state();
+    SharedState& state = host_.state();
     std::string* target = nullptr;
     switch (field) {
         case ProfileField::home_page_text:
@@ -186,8 +191,8 @@ void OperationsWindow::show_label(ProfileLabel label, std::string_view value) {
 void OperationsWindow::punch() {
     // Read before the request: a refresh still under way may store a balance the punch already
     // changed while the punch's message is open.
-    balance_before_punch_ = program_.state().db_balance;
-    daily_punch(program_.hosts(), program_.state(), *this);
+    balance_before_punch_ = host_.state().db_balance;
+    daily_punch(host_.hosts(), host_.state(), *this);
 }
 
 }  // namespace tamsor::ui

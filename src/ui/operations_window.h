@@ -11,18 +11,16 @@
 class QCheckBox;
 class QLabel;
 
-namespace tamsor::app {
-class Program;
-}
-
 namespace tamsor::ui {
+
+class WindowHost;
 
 // The main window after sign-in: profile, daily punch, the ways to the board browser and the
 // post viewer, and the always-on-top switch.
 class OperationsWindow : public BorderlessWindow, public PunchView {
     Q_OBJECT
 public:
-    explicit OperationsWindow(app::Program& program);
+    explicit OperationsWindow(WindowHost& host);
 
     // Shows itself and takes over from the login window.
     void created() override;
@@ -44,7 +42,7 @@ private:
     void punch();
     void refresh_profile(std::optional<std::string> balance_before);
 
-    app::Program& program_;
+    WindowHost& host_;
     QLabel* quenda_id_;
     QLabel* level_;
     QLabel* db_;

@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "ui/picture_ends.h"
+#include "media/picture_ends.h"
 
 namespace tamsor::ui {
 namespace {

@@ -4,12 +4,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "app/program.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/drawn_picture.h"
+#include "ui/panel_layout.h"
 #include "ui/picture_box.h"
 #include "ui/picture_button.h"
+#include "ui/window_host.h"
 
 namespace tamsor::ui {
 
@@ -20,8 +21,8 @@ const QColor body_orange(255, 109, 62);
 
 }  // namespace
 
-PostViewerWindow::PostViewerWindow(app::Program& program)
-    : BorderlessWindow(QStringLiteral("PostViewerWindow"), QSize(391, 422)), program_(program) {
+PostViewerWindow::PostViewerWindow(WindowHost& host)
+    : BorderlessWindow(QStringLiteral("PostViewerWindow"), QSize(391, 422)), host_(host) {
     const QString yahei = QStringLiteral("微软雅黑");
     const QFont small = window_font(yahei, 12);
     const QString waiting = QStringLiteral("等待获取");
@@ -35,27 +36,28 @@ PostViewerWindow::PostViewerWindow(app::Program& program)
     auto* close = new PictureButton(this, QStringLiteral("图形按钮2"), {356, 4, 32, 32},
                                     ButtonArt::close_cross, QStringLiteral("关闭"));
 
-    auto* form = new DrawnPicture(frame, QStringLiteral("图片框1"), {8, 40, 376, 368},
-                                  Drawing::post_form, QStringLiteral("看帖"));
-    post_id_ = make_line_edit(form, QStringLiteral("编辑框2"), {97, 23, 132, 20},
+    auto* form =
+        new DrawnPicture(frame, QStringLiteral("图片框1"), {QPoint(8, 40), post_form::size},
+                         Drawing::post_form, QStringLiteral("看帖"));
+    post_id_ = make_line_edit(form, QStringLiteral("编辑框2"), post_form::post_id,
                               QStringLiteral("输入帖子ID"), EditBorder::none, {small, {}});
-    address_ = make_line_edit(form, QStringLiteral("编辑框3"), {98, 58, 133, 18},
+    address_ = make_line_edit(form, QStringLiteral("编辑框3"), post_form::address,
                               QStringLiteral("合成地址"), EditBorder::none, {small, {}});
     address_->setReadOnly(true);
-    body_ = make_text_box(form, QStringLiteral("编辑框1"), {96, 95, 192, 96},
+    body_ = make_text_box(form, QStringLiteral("编辑框1"), post_form::body,
                           QStringLiteral("帖子内容"), {small, {}});
     QPalette body_palette = body_->palette();
     body_palette.setColor(QPalette::Base, body_orange);
     body_->setPalette(body_palette);
     auto* fetch = new PictureButton(form, QStringLiteral("图形按钮1"), {295, 138, 72, 56},
                                     ButtonArt::fetch_post, QStringLiteral("获取"));
-    title_ = make_label(form, QStringLiteral("帖子标题"), {98, 216, 256, 24}, waiting, {small, {}});
-    board_ = make_label(form, QStringLiteral("板块标签"), {98, 258, 128, 24}, waiting,
+    title_ = make_label(form, QStringLiteral("帖子标题"), post_form::title, waiting, {small, {}});
+    board_ = make_label(form, QStringLiteral("板块标签"), post_form::board, waiting,
                         {window_font(yahei, 14), {}});
-    body_picture_ = new PictureBox(form, QStringLiteral("图片框2"), {16, 304, 80, 48},
+    body_picture_ = new PictureBox(form, QStringLiteral("图片框2"), post_form::body_picture,
                                    PictureBox::Fit::stretch, QStringLiteral("帖子图片"));
     body_picture_->set_background(Qt::white);
-    popup_picture_ = new PictureBox(form, QStringLiteral("图片框3"), {104, 304, 80, 48},
+    popup_picture_ = new PictureBox(form, QStringLiteral("图片框3"), post_form::popup_picture,
                                     PictureBox::Fit::stretch, QStringLiteral("链接图片"));
     popup_picture_->set_background(Qt::white);
 
@@ -65,24 +67,24 @@ PostViewerWindow::PostViewerWindow(app::Program& program)
     connect(popup_picture_, &PictureBox::double_clicked, this,
             &PostViewerWindow::open_popup_picture);
     connect(close, &PictureButton::clicked, this,
-            [this] { program_.close_window(app::WindowKind::post_viewer); });
+            [this] { host_.close_window(WindowKind::post_viewer); });
 }
 
 void PostViewerWindow::created() {
-    if (!program_.state().selected_post_id.empty()) {
+    if (!host_.state().selected_post_id.empty()) {
         show_selected_post();
     }
 }
 
 void PostViewerWindow::show_selected_post() {
     // Writing the box composes the address before the fetch reads it.
-    post_id_->setText(qtext(program_.state().selected_post_id));
+    post_id_->setText(qtext(host_.state().selected_post_id));
     fetch();
 }
 
 void PostViewerWindow::compose_address() {
     std::optional<std::string> address =
-        compose_post_address(program_.hosts(), post_id_->text().toStdString());
+        compose_post_address(host_.hosts(), post_id_->text().toStdString());
     if (address) {
         address_->setText(qtext(*address));
         address_->setCursorPosition(0);  // show the address from its start
@@ -90,17 +92,17 @@ void PostViewerWindow::compose_address() {
 }
 
 void PostViewerWindow::fetch() {
-    read_post(program_.hosts(), program_.state(), *this);
+    read_post(host_.hosts(), host_.state(), *this);
 }
 
 void PostViewerWindow::open_body_picture() {
-    choose_body_picture(program_.state());
-    program_.open_window_modal(app::WindowKind::image_viewer);
+    choose_body_picture(host_.state());
+    host_.open_window_modal(WindowKind::image_viewer);
 }
 
 void PostViewerWindow::open_popup_picture() {
-    program_.state().viewer_image_url = program_.state().popup_image_url;
-    program_.open_window_modal(app::WindowKind::image_viewer);
+    host_.state().viewer_image_url = host_.state().popup_image_url;
+    host_.open_window_modal(WindowKind::image_viewer);
 }
 
 std::string PostViewerWindow::post_id() {
@@ -112,7 +114,7 @@ std::string PostViewerWindow::post_address() {
 }
 
 void PostViewerWindow::show_message() {
-    program_.open_window_modal(app::WindowKind::message);
+    host_.open_window_modal(WindowKind::message);
 }
 
 void PostViewerWindow::show_popup_picture(const ByteArray& picture) {
@@ -136,7 +138,7 @@ void PostViewerWindow::show_board(std::string_view board) {
 }
 
 void PostViewerWindow::session_ended() {
-    program_.sign_in_again();
+    host_.sign_in_again();
 }
 
 }  // namespace tamsor::ui

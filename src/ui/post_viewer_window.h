@@ -7,19 +7,16 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
-namespace tamsor::app {
-class Program;
-}
-
 namespace tamsor::ui {
 
 class PictureBox;
+class WindowHost;
 
 // Reads one post by its ID as plain text, with its title, board and two picture thumbnails.
 class PostViewerWindow : public BorderlessWindow, public PostView {
     Q_OBJECT
 public:
-    explicit PostViewerWindow(app::Program& program);
+    explicit PostViewerWindow(WindowHost& host);
 
     // Fetches the thread chosen in the board browser, if any, before the window is first shown.
     void created() override;
@@ -42,7 +39,7 @@ private:
     void open_body_picture();
     void open_popup_picture();
 
-    app::Program& program_;
+    WindowHost& host_;
     QLineEdit* post_id_;
     QLineEdit* address_;
     QPlainTextEdit* body_;

@@ -1,7 +1,7 @@
 // The walks over a picture's JPEG segments and GIF blocks that tell whether it arrived whole:
 // the lengths and markers in them come from a stranger's server.
 #include "fuzz_support.h"
-#include "ui/picture_ends.h"
+#include "media/picture_ends.h"
 
 using namespace tamsor;
 
@@ -10,20 +10,20 @@ namespace {
 // The walk reads forward only: an end marker is not lost to bytes after it, and what a cut one
 // byte shorter reached, the whole data reaches too.
 void check_jpeg(std::string_view picture) {
-    const bool whole = ui::jpeg_reaches_its_end(picture);
+    const bool whole = jpeg_reaches_its_end(picture);
     if (whole) {
-        fuzz::check(ui::jpeg_reaches_its_end(std::string(picture) + "\xFF\xD8"),
+        fuzz::check(jpeg_reaches_its_end(std::string(picture) + "\xFF\xD8"),
                     "bytes after the end keep it");
     }
-    if (!picture.empty() && ui::jpeg_reaches_its_end(picture.substr(0, picture.size() - 1))) {
+    if (!picture.empty() && jpeg_reaches_its_end(picture.substr(0, picture.size() - 1))) {
         fuzz::check(whole, "a longer cut keeps the end it reached");
     }
 }
 
 // A GIF that ended between blocks, or at its trailer, is whole with a trailer after it too.
 void check_gif(std::string_view picture) {
-    if (ui::gif_ends_between_blocks(picture)) {
-        fuzz::check(ui::gif_ends_between_blocks(std::string(picture) + ";"),
+    if (gif_ends_between_blocks(picture)) {
+        fuzz::check(gif_ends_between_blocks(std::string(picture) + ";"),
                     "a trailer keeps a whole GIF whole");
     }
 }
@@ -41,6 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         check_gif(picture);
     }
-    ui::picture_arrived_whole(picture);
+    picture_arrived_whole(picture);
     return 0;
 }

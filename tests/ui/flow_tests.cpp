@@ -127,7 +127,7 @@ TEST_F(LoginFlow, SignInLeavesOnlyTheOperationsWindowAndEscEndsTheRun) {
     ASSERT_GE(statuses.size(), 2u);
     EXPECT_TRUE(std::find(statuses.begin(), statuses.end(), "状态：100％") != statuses.end());
     EXPECT_EQ(statuses.back(), "状态：暂无操作");
-    for (int kind = 0; kind < app::window_kind_count; ++kind) {
+    for (int kind = 0; kind < ui::window_kind_count; ++kind) {
         EXPECT_FALSE(program_->window_exists(static_cast<WindowKind>(kind))) << kind;
     }
 }

@@ -115,7 +115,7 @@ int ClientTest::request_count(const std::string& target_prefix) const {
 std::function<void(const std::string&)> ClientTest::stuck() {
     return [this](const std::string& what) {
         std::string windows;
-        for (int kind = 0; kind < app::window_kind_count; ++kind) {
+        for (int kind = 0; kind < ui::window_kind_count; ++kind) {
             if (ui::BorderlessWindow* open = program_->window(static_cast<app::WindowKind>(kind))) {
                 windows += " " + open->objectName().toStdString();
             }

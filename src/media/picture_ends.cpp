@@ -1,9 +1,9 @@
-#include "ui/picture_ends.h"
+#include "media/picture_ends.h"
 
 #include <cstdint>
 
-// Kept free of the toolkit, so it is fuzzed with the core.
-namespace tamsor::ui {
+// Plain bytes in, a yes or no out: the fuzz target links this library and nothing else.
+namespace tamsor {
 namespace {
 
 // Moves past a scan's entropy-coded data to the marker that ends it. Inside a scan, 0xFF is
@@ -119,4 +119,4 @@ bool gif_ends_between_blocks(std::string_view data) {
     return image_seen && at == data.size();
 }
 
-}  // namespace tamsor::ui
+}  // namespace tamsor

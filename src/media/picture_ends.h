@@ -4,7 +4,7 @@
 
 // Whether picture data arrived whole. The JPEG and GIF readers fill in whatever is missing and
 // report success, so a picture cut short in transfer would be shown as if it were whole.
-namespace tamsor::ui {
+namespace tamsor {
 
 // False for a JPEG whose end-of-image marker is never reached, and for a GIF that ends inside
 // a block or before its first image. Other data is left to its reader.
@@ -20,4 +20,4 @@ bool jpeg_reaches_its_end(std::string_view data);
 // image, an extension or the colour table is not whole.
 bool gif_ends_between_blocks(std::string_view data);
 
-}  // namespace tamsor::ui
+}  // namespace tamsor
