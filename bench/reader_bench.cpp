@@ -155,8 +155,8 @@ void BM_Regex(benchmark::State& state, std::string_view pattern,
 // patterns kept per thread save.
 void BM_RegexSessionPages(benchmark::State& state) {
     const BigPages& pages = simulator_pages();
-    const std::string start = page_text(pages.start_page);
-    const std::string board = page_text(pages.board_page);
+    const std::string start = decode_page(pages.start_page, "");
+    const std::string board = decode_page(pages.board_page, "");
     const std::string body = post_body(pages.post_page);
     const std::pair<std::string_view, const std::string*> runs[] = {{kBoardNamePattern, &start},
                                                                     {kBoardLinkPattern, &start},
