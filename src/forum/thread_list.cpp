@@ -12,39 +12,36 @@ namespace {
 constexpr std::string_view kTitlePattern = thread_title_pattern;
 constexpr std::string_view kThreadIdPattern = thread_id_pattern;
 
-struct Replacement {
-    std::string_view from;
-    std::string_view to;
-};
-
 // Only these colours are stripped; a title in another colour keeps its opening tag. The entity
 // rows come last, so an entity-encoded tag ends as a plain tag that stays in the title.
-constexpr Replacement kTitleCleanup[] = {
-    {"<font color=#FF0000>", ""},
-    {"<font color=#FFA500>", ""},
-    {"<font color=#29E7B5>", ""},
-    {"<font color=#0000FF>", ""},
-    {"<font color=#008000>", ""},
-    {"<font color=#4B0082>", ""},
-    {"<font color=#FF1493>", ""},
-    {"<font color=#00FFFF>", ""},
-    {"<font color=#FF1493>", ""},
-    {"<font color=#00B3FF>", ""},
-    {"<font color=#000000>", ""},
-    {"<font color=#6B8E23>", ""},
-    {"</i>", ""},
-    {"</u>", ""},
-    {"</b>", ""},
-    {"<b>", ""},
-    {"<i>", ""},
-    {"<u>", ""},
-    {"</font>", ""},
+constexpr Replacement kTitleCleanupRows[] = {
+    {"<font color=#FF0000>"},
+    {"<font color=#FFA500>"},
+    {"<font color=#29E7B5>"},
+    {"<font color=#0000FF>"},
+    {"<font color=#008000>"},
+    {"<font color=#4B0082>"},
+    {"<font color=#FF1493>"},
+    {"<font color=#00FFFF>"},
+    {"<font color=#FF1493>"},
+    {"<font color=#00B3FF>"},
+    {"<font color=#000000>"},
+    {"<font color=#6B8E23>"},
+    {"</i>"},
+    {"</u>"},
+    {"</b>"},
+    {"<b>"},
+    {"<i>"},
+    {"<u>"},
+    {"</font>"},
     {"&nbsp;", " "},
     {"&#9760;", " "},
     {"&#160;", " "},
     {"&lt;", "<"},
     {"&gt;", ">"},
 };
+
+constexpr ReplacementTable kTitleCleanup(kTitleCleanupRows);
 
 struct StatusRow {
     std::string_view current;
@@ -78,11 +75,11 @@ std::string board_info(std::string_view page) {
 }  // namespace
 
 std::string clean_thread_title(std::string_view title) {
-    std::string cleaned(title);
-    for (const Replacement& row : kTitleCleanup) {
-        replace_all_in_place(cleaned, row.from, row.to);
-    }
-    return cleaned;
+    return kTitleCleanup.apply(title);
+}
+
+std::span<const Replacement> thread_title_cleanup_rows() {
+    return kTitleCleanup.rows();
 }
 
 ThreadStatusStep thread_list_status_step(std::string_view current, int row, int rows) {
