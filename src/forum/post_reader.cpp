@@ -63,8 +63,9 @@ ByteArray fetch_picture(const std::string& url) {
     return fetch_url_bytes(url);
 }
 
+// Only the first match is ever read, so the search stops there: a long post holds thousands.
 bool find_body_picture(RegexObject& regex, std::string_view body) {
-    regex.execute(image_pattern, body, true, true, true);
+    regex.execute(image_pattern, body, true, true, false);
     return regex.match_count() >= 1;
 }
 
