@@ -117,10 +117,10 @@ void read_post(const ForumHosts& /*hosts*/, SharedState& state, PostView& view) 
         view.show_message();
         return;
     }
-    const ForumAnswer answer = fetch_forum_page(view.post_address());
+    ForumAnswer answer = fetch_forum_page(view.post_address());
     const PageVerdict verdict = judge_page(answer);
     // An error page or the sign-in form is no post: nothing of it is shown as one.
-    const std::string page = verdict == PageVerdict::page ? answer.text : std::string();
+    const std::string page = verdict == PageVerdict::page ? std::move(answer.text) : std::string();
     state.post_body_text = text_between(page, kBodyStart, kBodyEnd);
 
     // A post without a pop-up link keeps the previous pop-up picture.

@@ -1,5 +1,7 @@
 #include "forum/thread_list.h"
 
+#include <vector>
+
 #include "forum/forum_answer.h"
 #include "forum/page_patterns.h"
 #include "http/url.h"
@@ -99,11 +101,11 @@ void load_thread_list(const ForumHosts& /*hosts*/, ThreadListView& view) {
     view.clear_thread_lists();
     view.set_fetch_enabled(false);
 
-    const ForumAnswer answer = fetch_forum_page_plain(view.board_address());
+    ForumAnswer answer = fetch_forum_page_plain(view.board_address());
     const PageVerdict verdict = judge_page(answer);
     // An error page or the sign-in form is no board: it is read as an empty page, so the board
     // information the lists were shown with goes with them.
-    const std::string page = verdict == PageVerdict::page ? answer.text : std::string();
+    const std::string page = verdict == PageVerdict::page ? std::move(answer.text) : std::string();
     view.show_board_info(board_info(page));
     if (verdict == PageVerdict::signed_out) {
         view.set_status(failure_status(verdict));
@@ -114,8 +116,13 @@ void load_thread_list(const ForumHosts& /*hosts*/, ThreadListView& view) {
 
     regex.execute(kTitlePattern, page, true, true, true);
     const int titles = regex.match_count();
+    std::vector<std::string> raw_titles;
     for (int i = 1; i <= titles; ++i) {
-        view.add_thread_title(clean_thread_title(regex.submatch_text(i, 1)));
+        raw_titles.push_back(regex.submatch_text(i, 1));
+    }
+    const std::vector<std::string> cleaned_titles = kTitleCleanup.apply_each(raw_titles);
+    for (int i = 1; i <= titles; ++i) {
+        view.add_thread_title(cleaned_titles[static_cast<size_t>(i - 1)]);
         status_step(view, i, titles);
     }
 

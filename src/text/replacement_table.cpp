@@ -263,4 +263,29 @@ std::string ReplacementTable::apply(std::string_view text) const {
     return cleaned.data() == text.data() ? std::string(text) : std::move(result);
 }
 
+std::vector<std::string> ReplacementTable::apply_each(std::span<const std::string> texts) const {
+    std::vector<std::string> cleaned;
+    cleaned.reserve(texts.size());
+    const bool joinable = zero_joins_ && std::none_of(texts.begin(), texts.end(), [](auto& text) {
+                              return text.find('\0') != std::string::npos;
+                          });
+    if (!joinable) {
+        for (const std::string& text : texts) {
+            cleaned.push_back(apply(text));
+        }
+        return cleaned;
+    }
+    std::string joined;
+    for (const std::string& text : texts) {
+        joined.append(text).push_back('\0');
+    }
+    const std::string all = apply(joined);
+    for (size_t start = 0; cleaned.size() < texts.size();) {
+        const size_t end = all.find('\0', start);
+        cleaned.emplace_back(all, start, end - start);
+        start = end + 1;
+    }
+    return cleaned;
+}
+
 }  // namespace tamsor

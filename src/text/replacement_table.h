@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Tables of replacements applied row by row, as the forum's cleanups are: each row replaces every
 // occurrence of its text in what the rows before it left (replace_all), so a removal may join the
@@ -60,9 +61,16 @@ public:
         for (size_t byte = 0x80; byte <= 0xFF; ++byte) {
             high_bytes_split_ = high_bytes_split_ && bit_of_[byte] == 0;
         }
+        for (const Replacement& row : rows) {
+            zero_joins_ = zero_joins_ && bit_of_[0] == 0 && row.to.find('\0') == row.to.npos;
+        }
     }
 
     std::string apply(std::string_view text) const;
+
+    // apply on each text. Short texts such as titles share most of their tags, so they are
+    // cleaned as one text, joined at zero bytes, and each piece they share is cleaned once.
+    std::vector<std::string> apply_each(std::span<const std::string> texts) const;
 
     std::span<const Replacement> rows() const { return rows_; }
 
@@ -93,6 +101,8 @@ private:
     size_t shortest_ = 0;                     // the shortest `from`
     // No `from` holds a byte above 0x7F, so Chinese text is skipped eight bytes at a time.
     bool high_bytes_split_ = true;
+    // No row holds a zero byte or puts one in, so texts joined at zero bytes stay apart.
+    bool zero_joins_ = true;
 };
 
 }  // namespace tamsor

@@ -35,6 +35,15 @@ void expect_same_as_row_by_row(const OwnedRows& owned, std::string_view text) {
     ASSERT_EQ(table.apply(text), replace_row_by_row(owned.rows, text)) << text.substr(0, 300);
 }
 
+// Each text cleaned as the rows clean it on its own, though they are cleaned together.
+void expect_each_as_row_by_row(const OwnedRows& owned, const std::vector<std::string>& texts) {
+    const std::vector<std::string> cleaned = ReplacementTable(owned.rows).apply_each(texts);
+    ASSERT_EQ(cleaned.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        ASSERT_EQ(cleaned[i], replace_row_by_row(owned.rows, texts[i])) << texts[i];
+    }
+}
+
 TEST(ReplacementTable, LaterRowsSeeWhatEarlierRowsJoinedOrPutIn) {
     const OwnedRows rows(
         {{"<b>", ""}, {"<div>", ""}, {"&lt;", "<"}, {"<i>", ""}, {"x", "中"}, {"中y", "!"}});
@@ -83,6 +92,15 @@ TEST(ReplacementTable, GivesWhatTheRowsGiveOneAfterTheOther) {
         for (size_t size : {size_t(20), size_t(300), size_t(6000), size_t(30000)}) {
             expect_same_as_row_by_row(rows, test::cleanup_text(rows.rows, random, size));
         }
+        // Titles: many short texts, some holding the byte they are joined at.
+        std::vector<std::string> titles;
+        for (int t = 0; t < 200; ++t) {
+            titles.push_back(test::cleanup_text(rows.rows, random, 30));
+        }
+        if (round % 7 == 0) {
+            titles[9] += '\0';
+        }
+        expect_each_as_row_by_row(rows, titles);
     }
 }
 
