@@ -9,7 +9,7 @@ jobs=${TAMSOR_JOBS:-$(nproc)}
 fuzz_dir=${TAMSOR_FUZZ_DIR:-build-fuzz}
 seconds=${TAMSOR_FUZZ_SECONDS:-20}
 targets=(gbk_fuzz url_fuzz cookies_fuzz regex_pattern_fuzz regex_image_fuzz cleanup_fuzz
-    profile_reader_fuzz directory_reader_fuzz thread_list_reader_fuzz post_reader_fuzz
+    replacement_table_fuzz profile_reader_fuzz directory_reader_fuzz thread_list_reader_fuzz post_reader_fuzz
     picture_ends_fuzz)
 
 start=$SECONDS

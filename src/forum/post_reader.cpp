@@ -2,6 +2,7 @@
 
 #include "forum/forum_answer.h"
 #include "http/url.h"
+#include "text/replacement_table.h"
 #include "text/strings.h"
 
 namespace tamsor {
@@ -18,39 +19,41 @@ constexpr std::string_view kKeywordsEnd = R"(" />)";
 
 // Fragments of markup, not whole tags: whatever is left of a tag stays in the shown text. Some
 // rows repeat because an earlier removal can join the pieces of a new occurrence.
-constexpr std::string_view kBodyCleanup[] = {
-    "f12 id=",
-    "onmouseover=",
-    "<b>",
-    "<div id=\"",
-    "alert_tpc\"",
-    "&#160;",
-    "center",
-    "center",
-    "hidden_1_tpc\"",
-    "center",
-    "<div align=",
-    "font size=",
-    "hidden_4_tpc",
-    "color:gray;margin-top:30px",
-    "<span",
-    "color:#",
-    "div align=",
-    "\">",
-    "<br />",
-    "\"margin:10px 0;",
-    "style=",
-    "\"f12 hidden quoteTips\"",
-    "class=",
-    "<div id=\"hidden_1_tpc\"",
-    "</font>",
-    "</span>",
-    "</p>",
-    "</div>",
-    "<p>",
-    "&nbsp;",
-    "<div id=\"alert_tpc\" style=\"color:gray;margin-top:30px\">",
+constexpr Replacement kBodyCleanupRows[] = {
+    {"f12 id="},
+    {"onmouseover="},
+    {"<b>"},
+    {"<div id=\""},
+    {"alert_tpc\""},
+    {"&#160;"},
+    {"center"},
+    {"center"},
+    {"hidden_1_tpc\""},
+    {"center"},
+    {"<div align="},
+    {"font size="},
+    {"hidden_4_tpc"},
+    {"color:gray;margin-top:30px"},
+    {"<span"},
+    {"color:#"},
+    {"div align="},
+    {"\">"},
+    {"<br />"},
+    {"\"margin:10px 0;"},
+    {"style="},
+    {"\"f12 hidden quoteTips\""},
+    {"class="},
+    {"<div id=\"hidden_1_tpc\""},
+    {"</font>"},
+    {"</span>"},
+    {"</p>"},
+    {"</div>"},
+    {"<p>"},
+    {"&nbsp;"},
+    {"<div id=\"alert_tpc\" style=\"color:gray;margin-top:30px\">"},
 };
+
+constexpr ReplacementTable kBodyCleanup(kBodyCleanupRows);
 
 // A post without pictures has no address; asking the network for "" would only fail slowly.
 ByteArray fetch_picture(const std::string& url) {
@@ -60,19 +63,20 @@ ByteArray fetch_picture(const std::string& url) {
     return fetch_url_bytes(url);
 }
 
+// Only the first match is ever read, so the search stops there: a long post holds thousands.
 bool find_body_picture(RegexObject& regex, std::string_view body) {
-    regex.execute(image_pattern, body, true, true, true);
+    regex.execute(image_pattern, body, true, true, false);
     return regex.match_count() >= 1;
 }
 
 }  // namespace
 
 std::string clean_post_body(std::string_view body) {
-    std::string cleaned(body);
-    for (std::string_view fragment : kBodyCleanup) {
-        replace_all_in_place(cleaned, fragment, "");
-    }
-    return cleaned;
+    return kBodyCleanup.apply(body);
+}
+
+std::span<const Replacement> post_body_cleanup_rows() {
+    return kBodyCleanup.rows();
 }
 
 std::vector<std::string> split_limited(std::string_view text, std::string_view delimiter, int n) {
@@ -113,10 +117,10 @@ void read_post(const ForumHosts& /*hosts*/, SharedState& state, PostView& view) 
         view.show_message();
         return;
     }
-    const ForumAnswer answer = fetch_forum_page(view.post_address());
+    ForumAnswer answer = fetch_forum_page(view.post_address());
     const PageVerdict verdict = judge_page(answer);
     // An error page or the sign-in form is no post: nothing of it is shown as one.
-    const std::string page = verdict == PageVerdict::page ? answer.text : std::string();
+    const std::string page = verdict == PageVerdict::page ? std::move(answer.text) : std::string();
     state.post_body_text = text_between(page, kBodyStart, kBodyEnd);
 
     // A post without a pop-up link keeps the previous pop-up picture.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "forum/forum_hosts.h"
 #include "forum/page_patterns.h"
 #include "forum/shared_state.h"
+#include "text/replacement_table.h"
 
 namespace tamsor {
 
@@ -30,6 +32,9 @@ public:
 
 // The post body without the markup the body cleanup table removes.
 std::string clean_post_body(std::string_view body);
+
+// The body cleanup table's rows, in the order they apply.
+std::span<const Replacement> post_body_cleanup_rows();
 
 // Splits at every delimiter ("" means ","): parts 1..n-1 as they are, part n the rest joined
 // again; padded with empty texts to n entries.

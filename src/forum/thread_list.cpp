@@ -1,5 +1,7 @@
 #include "forum/thread_list.h"
 
+#include <vector>
+
 #include "forum/forum_answer.h"
 #include "forum/page_patterns.h"
 #include "http/url.h"
@@ -12,39 +14,36 @@ namespace {
 constexpr std::string_view kTitlePattern = thread_title_pattern;
 constexpr std::string_view kThreadIdPattern = thread_id_pattern;
 
-struct Replacement {
-    std::string_view from;
-    std::string_view to;
-};
-
 // Only these colours are stripped; a title in another colour keeps its opening tag. The entity
 // rows come last, so an entity-encoded tag ends as a plain tag that stays in the title.
-constexpr Replacement kTitleCleanup[] = {
-    {"<font color=#FF0000>", ""},
-    {"<font color=#FFA500>", ""},
-    {"<font color=#29E7B5>", ""},
-    {"<font color=#0000FF>", ""},
-    {"<font color=#008000>", ""},
-    {"<font color=#4B0082>", ""},
-    {"<font color=#FF1493>", ""},
-    {"<font color=#00FFFF>", ""},
-    {"<font color=#FF1493>", ""},
-    {"<font color=#00B3FF>", ""},
-    {"<font color=#000000>", ""},
-    {"<font color=#6B8E23>", ""},
-    {"</i>", ""},
-    {"</u>", ""},
-    {"</b>", ""},
-    {"<b>", ""},
-    {"<i>", ""},
-    {"<u>", ""},
-    {"</font>", ""},
+constexpr Replacement kTitleCleanupRows[] = {
+    {"<font color=#FF0000>"},
+    {"<font color=#FFA500>"},
+    {"<font color=#29E7B5>"},
+    {"<font color=#0000FF>"},
+    {"<font color=#008000>"},
+    {"<font color=#4B0082>"},
+    {"<font color=#FF1493>"},
+    {"<font color=#00FFFF>"},
+    {"<font color=#FF1493>"},
+    {"<font color=#00B3FF>"},
+    {"<font color=#000000>"},
+    {"<font color=#6B8E23>"},
+    {"</i>"},
+    {"</u>"},
+    {"</b>"},
+    {"<b>"},
+    {"<i>"},
+    {"<u>"},
+    {"</font>"},
     {"&nbsp;", " "},
     {"&#9760;", " "},
     {"&#160;", " "},
     {"&lt;", "<"},
     {"&gt;", ">"},
 };
+
+constexpr ReplacementTable kTitleCleanup(kTitleCleanupRows);
 
 struct StatusRow {
     std::string_view current;
@@ -78,11 +77,11 @@ std::string board_info(std::string_view page) {
 }  // namespace
 
 std::string clean_thread_title(std::string_view title) {
-    std::string cleaned(title);
-    for (const Replacement& row : kTitleCleanup) {
-        replace_all_in_place(cleaned, row.from, row.to);
-    }
-    return cleaned;
+    return kTitleCleanup.apply(title);
+}
+
+std::span<const Replacement> thread_title_cleanup_rows() {
+    return kTitleCleanup.rows();
 }
 
 ThreadStatusStep thread_list_status_step(std::string_view current, int row, int rows) {
@@ -102,11 +101,11 @@ void load_thread_list(const ForumHosts& /*hosts*/, ThreadListView& view) {
     view.clear_thread_lists();
     view.set_fetch_enabled(false);
 
-    const ForumAnswer answer = fetch_forum_page_plain(view.board_address());
+    ForumAnswer answer = fetch_forum_page_plain(view.board_address());
     const PageVerdict verdict = judge_page(answer);
     // An error page or the sign-in form is no board: it is read as an empty page, so the board
     // information the lists were shown with goes with them.
-    const std::string page = verdict == PageVerdict::page ? answer.text : std::string();
+    const std::string page = verdict == PageVerdict::page ? std::move(answer.text) : std::string();
     view.show_board_info(board_info(page));
     if (verdict == PageVerdict::signed_out) {
         view.set_status(failure_status(verdict));
@@ -117,8 +116,13 @@ void load_thread_list(const ForumHosts& /*hosts*/, ThreadListView& view) {
 
     regex.execute(kTitlePattern, page, true, true, true);
     const int titles = regex.match_count();
+    std::vector<std::string> raw_titles;
     for (int i = 1; i <= titles; ++i) {
-        view.add_thread_title(clean_thread_title(regex.submatch_text(i, 1)));
+        raw_titles.push_back(regex.submatch_text(i, 1));
+    }
+    const std::vector<std::string> cleaned_titles = kTitleCleanup.apply_each(raw_titles);
+    for (int i = 1; i <= titles; ++i) {
+        view.add_thread_title(cleaned_titles[static_cast<size_t>(i - 1)]);
         status_step(view, i, titles);
     }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "forum/forum_hosts.h"
+#include "text/replacement_table.h"
 
 namespace tamsor {
 
@@ -27,6 +29,9 @@ public:
 
 // A thread title without the markup the title cleanup table removes.
 std::string clean_thread_title(std::string_view title);
+
+// The title cleanup table's rows, in the order they apply.
+std::span<const Replacement> thread_title_cleanup_rows();
 
 // What one status step does for row `row` of a loop over `rows` rows (both loops, titles and
 // IDs, step alike).

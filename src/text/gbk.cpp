@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "text/gb18030_table.h"
 #include "text/strings.h"
 
 namespace tamsor {
@@ -88,17 +89,17 @@ constexpr Utf8Character kReplacement{{'\xEF', '\xBF', '\xBD'}, 3};  // U+FFFD
 // GB18030 writes the euro sign with two bytes; GBK, and the pages written for it, with 0x80.
 constexpr Utf8Character kEuroSign{{'\xE2', '\x82', '\xAC'}, 3};
 
-constexpr unsigned kFirstLead = 0x81;
-constexpr unsigned kLastLead = 0xFE;
-constexpr unsigned kFirstTrail = 0x40;
-constexpr unsigned kLastTrail = 0xFE;
-constexpr unsigned kTrails = kLastTrail - kFirstTrail + 1;
+using gb18030_table::kFirstLead;
+using gb18030_table::kFirstTrail;
+using gb18030_table::kLastLead;
+using gb18030_table::kLastTrail;
+using gb18030_table::kLeads;
+using gb18030_table::kTrails;
 
 // Four-byte codes: a lead, a digit, a lead-range byte and a digit, counted in that order.
 constexpr unsigned kFirstDigit = 0x30;
 constexpr unsigned kLastDigit = 0x39;
 constexpr unsigned kDigits = 10;
-constexpr unsigned kLeads = kLastLead - kFirstLead + 1;
 // 81 30 81 30 to 84 31 A4 39 are the Basic Multilingual Plane characters that have no two-byte
 // code; from 90 30 81 30 on the codes count the supplementary planes from U+10000.
 constexpr size_t kFourByteBmpCodes = 39420;
@@ -196,13 +197,7 @@ void decode_codes(iconv_t cd, const unsigned char* codes, size_t width, size_t c
     }
 }
 
-// A table entry: a character of the Basic Multilingual Plane, whose UTF-8 takes at most three
-// bytes, so that an entry is four bytes and the tables stay small. Length 0: no character of the
-// plane (the few double-byte codes of characters beyond it are kept in DecodeTable::beyond).
-struct TableEntry {
-    char bytes[3];
-    uint8_t length;
-};
+using TableEntry = gb18030_table::Entry;
 
 TableEntry entry_of(const Utf8Character& character) {
     TableEntry entry{};
@@ -211,57 +206,17 @@ TableEntry entry_of(const Utf8Character& character) {
     return entry;
 }
 
-// Every code the decoder meets, decoded once by iconv itself, so that the tables agree with
-// iconv code for code (the holes in the double-byte area included) while decoding runs without
-// iconv's per-character cost. The double-byte table covers the pages of the GBK family, so it is
-// made on the first decode; the four-byte table only when a page holds a four-byte code.
-struct DecodeTable {
-    bool valid = false;
-    std::array<TableEntry, 0x80> single{};  // the bytes 0x80 to 0xFF on their own
-    std::vector<TableEntry> pairs;          // lead 0x81 to 0xFE, trail 0x40 to 0xFE
-    // The few double-byte codes of characters beyond the Basic Multilingual Plane.
-    std::vector<std::pair<uint16_t, Utf8Character>> beyond;
-};
+// The bytes 0x80 to 0xFF on their own: only 0x80, the euro sign, is a character.
+constexpr std::array<TableEntry, 0x80> kSingleBytes = {
+    TableEntry{{kEuroSign.bytes[0], kEuroSign.bytes[1], kEuroSign.bytes[2]}, kEuroSign.length}};
 
 iconv_t open_gb18030_decoder() {
     return iconv_open("UTF-8", "GB18030");
 }
 
-DecodeTable build_decode_table() {
-    DecodeTable table;
-    iconv_t cd = open_gb18030_decoder();
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return table;
-    }
-    table.single[0] = entry_of(kEuroSign);  // 0x80
-    table.pairs.resize(kLeads * kTrails);
-    std::vector<unsigned char> codes(2 * kTrails);
-    std::vector<Utf8Character> row(kTrails);
-    for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead) {
-        for (unsigned i = 0; i < kTrails; ++i) {
-            codes[2 * i] = static_cast<unsigned char>(lead);
-            codes[2 * i + 1] = static_cast<unsigned char>(kFirstTrail + i);
-        }
-        decode_codes(cd, codes.data(), 2, kTrails, row.data());
-        for (unsigned i = 0; i < kTrails; ++i) {
-            if (row[i].length <= sizeof(TableEntry::bytes)) {
-                table.pairs[(lead - kFirstLead) * kTrails + i] = entry_of(row[i]);
-            } else {
-                table.beyond.emplace_back(lead << 8 | (kFirstTrail + i), row[i]);
-            }
-        }
-    }
-    iconv_close(cd);
-    table.valid = true;
-    return table;
-}
-
-const DecodeTable& decode_table() {
-    static const DecodeTable table = build_decode_table();
-    return table;
-}
-
 // The Basic Multilingual Plane's four-byte codes in index order; empty when iconv is missing.
+// Made from iconv when a page first holds such a code: the pages of the GBK family have none, so
+// the program does not carry this table, as it does the two-byte one.
 std::vector<TableEntry> build_four_byte_table() {
     std::vector<TableEntry> table;
     iconv_t cd = open_gb18030_decoder();
@@ -313,15 +268,16 @@ Utf8Character decode_four_bytes(const unsigned char* code) {
 // do not answer: a double-byte code beyond the plane, a four-byte code, or a byte that starts
 // no character (U+FFFD for that byte alone: a bad lead never swallows what follows). Puts it in
 // `character` and says how many bytes it took.
-size_t decode_uncommon(const DecodeTable& table, std::string_view bytes, size_t at,
-                       Utf8Character& character) {
+size_t decode_uncommon(std::string_view bytes, size_t at, Utf8Character& character) {
     const auto* code = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
     const size_t left = bytes.size() - at;
     if (left >= 2) {
         const uint16_t key = static_cast<uint16_t>(code[0] << 8 | code[1]);
-        for (const auto& [beyond, utf8] : table.beyond) {
-            if (beyond == key) {
-                character = utf8;
+        for (size_t k = 0; k < gb18030_table::kBeyondCount; ++k) {
+            const gb18030_table::Beyond& beyond = gb18030_table::kBeyond[k];
+            if (beyond.code == key) {
+                std::memcpy(character.bytes, beyond.bytes, sizeof character.bytes);
+                character.length = sizeof beyond.bytes;
                 return 2;
             }
         }
@@ -344,14 +300,10 @@ std::string gb18030_to_utf8(std::string_view bytes) {
     if (i == size) {
         return std::string(bytes);
     }
-    const DecodeTable& table = decode_table();
-    if (!table.valid) {
-        return {};
-    }
     // The tables and the output as plain pointers: writes through a char pointer may alias
     // anything, so members would be read again after every character.
-    const TableEntry* const single = table.single.data();
-    const TableEntry* const pairs = table.pairs.data();
+    const TableEntry* const single = kSingleBytes.data();
+    const TableEntry* const pairs = gb18030_table::kPairs;
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     // Two bytes never become more than four, one byte at most three (U+FFFD, the euro sign);
     // the buffer grows when a run of those outgrows the first guess.
@@ -389,7 +341,7 @@ std::string gb18030_to_utf8(std::string_view bytes) {
         }
         if (i < size && in[i] >= 0x80) {
             Utf8Character character;
-            i += decode_uncommon(table, bytes, i, character);
+            i += decode_uncommon(bytes, i, character);
             std::memcpy(out, character.bytes, sizeof character.bytes);
             out += character.length;
             continue;

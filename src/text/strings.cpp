@@ -38,43 +38,58 @@ size_t rarest_byte(std::string_view part) {
     return rarest;
 }
 
-}  // namespace
-
 // The library's find looks for the part's first byte and compares at every one it meets, and in
 // markup that byte is often '<' or a small letter; looking for the part's least common byte
-// instead meets far fewer places to compare.
+// instead meets far fewer places to compare. The byte is chosen once for all the searches of a
+// replacement, which may be thousands.
+class Finder {
+public:
+    explicit Finder(std::string_view part)
+        : part_(part), anchor_(part.size() < 2 ? 0 : rarest_byte(part)) {}
+
+    size_t find(std::string_view text, size_t start) const {
+        // Choosing the byte costs more than it saves in a short text.
+        constexpr size_t short_text = 256;
+        const bool short_search = start > text.size() || text.size() - start < short_text;
+        if (short_search || part_.size() < 2 || part_.size() > text.size() - start) {
+            return text.find(part_, start);
+        }
+        const char* const begin = text.data();
+        const char* const last_start = begin + text.size() - part_.size();
+        for (const char* at = begin + start; at <= last_start; ++at) {
+            const void* hit = memchr(at + anchor_, part_[anchor_], size_t(last_start - at) + 1);
+            if (hit == nullptr) {
+                break;
+            }
+            at = static_cast<const char*>(hit) - anchor_;
+            if (memcmp(at, part_.data(), part_.size()) == 0) {
+                return size_t(at - begin);
+            }
+        }
+        return std::string_view::npos;
+    }
+
+private:
+    std::string_view part_;
+    size_t anchor_;
+};
+
+}  // namespace
+
 size_t find_text(std::string_view text, std::string_view part, size_t start) {
-    // Choosing the byte costs more than it saves in a short text.
-    constexpr size_t short_text = 256;
-    const bool short_search = start > text.size() || text.size() - start < short_text;
-    if (short_search || part.size() < 2 || part.size() > text.size() - start) {
-        return text.find(part, start);
-    }
-    const size_t anchor = rarest_byte(part);
-    const char* const begin = text.data();
-    const char* const last_start = begin + text.size() - part.size();
-    for (const char* at = begin + start; at <= last_start; ++at) {
-        const void* hit = memchr(at + anchor, part[anchor], size_t(last_start - at) + 1);
-        if (hit == nullptr) {
-            break;
-        }
-        at = static_cast<const char*>(hit) - anchor;
-        if (memcmp(at, part.data(), part.size()) == 0) {
-            return size_t(at - begin);
-        }
-    }
-    return std::string_view::npos;
+    return Finder(part).find(text, start);
 }
 
 std::string replace_all(std::string_view text, std::string_view from, std::string_view to) {
     if (from.empty()) {
         return std::string(text);
     }
+    const Finder finder(from);
     std::string result;
     result.reserve(text.size());
     size_t start = 0;
-    for (size_t found = find_text(text, from, 0); found != std::string_view::npos;
-         found = find_text(text, from, start)) {
+    for (size_t found = finder.find(text, 0); found != std::string_view::npos;
+         found = finder.find(text, start)) {
         result.append(text, start, found - start);
         result += to;
         start = found + from.size();
@@ -87,7 +102,8 @@ void replace_all_in_place(std::string& text, std::string_view from, std::string_
     if (from.empty()) {
         return;
     }
-    size_t found = find_text(text, from, 0);
+    const Finder finder(from);
+    size_t found = finder.find(text, 0);
     if (found == std::string::npos) {
         return;
     }
@@ -106,7 +122,7 @@ void replace_all_in_place(std::string& text, std::string_view from, std::string_
         chars::copy(text.data() + write, to.data(), to.size());
         write += to.size();
         read = found + from.size();
-        found = find_text(text, from, read);
+        found = finder.find(text, read);
     }
     chars::move(text.data() + write, text.data() + read, text.size() - read);
     text.resize(write + (text.size() - read));

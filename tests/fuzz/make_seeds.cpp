@@ -66,6 +66,9 @@ void save_pages(const ForumHosts& hosts, const std::string& suffix) {
         save("post_reader_fuzz", "post" + std::to_string(n) + suffix, post);
         save("regex_image_fuzz", "post" + std::to_string(n) + suffix,
              text_between(post, "read_tpc\">", "<!--content_read-->"));
+        save("replacement_table_fuzz", "post" + std::to_string(n) + suffix,
+             std::string(1, '\0') +
+                 text_between(decode_page(post, ""), "read_tpc\">", "<!--content_read-->"));
     }
 }
 
@@ -97,7 +100,12 @@ int main(int argc, char** argv) {
     for (const sim::Thread& thread : sim::threads_of(sim::boards()[1])) {
         save("cleanup_fuzz", "title" + std::to_string(thread.tid),
              "\x03" + joined({thread.raw_title, ","}));
+        save("replacement_table_fuzz", "title" + std::to_string(thread.tid),
+             "\x01" + thread.raw_title);
     }
+    // Rows of its own: a removal that joins a later row, a row that puts in what a later removes.
+    save("replacement_table_fuzz", "rows",
+         "\x02" + joined({"<b>\n<div>\n&lt;\t<\ncenter", "<di<b>v>&lt;b>中cencenterter"}));
     save("url_fuzz", "page",
          joined({"http://Example.COM:8080/thread.php?fid=2#引号", "fid=", "#引号"}));
     save("url_fuzz", "schemeless", joined({"127.0.0.1:18081/r1/?next=https://x/", "://", "/"}));
