@@ -85,15 +85,22 @@ int run_session(char** args, bool fresh_connections) {
     clock.lap("captcha");
     const std::string code = clock.ask_captcha_code();
     char* name = curl_easy_escape(nullptr, args[3], 0);
+    char* forum_host = curl_easy_escape(nullptr, args[2], 0);  // its ':' as "%3A"
     net.post(account + "/index.php",
              std::string("lgt=0&username=") + name + "&password=" + args[4] + "&idcode=" + code +
-                 "&forward=http%3A%2F%2F" + args[2] + "&logincd=&app=checklogin");
+                 "&forward=http%3A%2F%2F" + forum_host + "&logincd=&app=checklogin");
+    curl_free(forum_host);
     curl_free(name);
     clock.lap("login");
 
     const std::string& home = net.get(forum + "/");
     const std::string verify = between(home, "verifyhash = '", "';var");
     const std::string punch_verify = between(home, "var punchverify = '", "';");
+    if (punch_verify.empty()) {
+        // A guest's session would take other answers and an extra redirect from here on.
+        std::cerr << "the floor did not sign in\n";
+        return 1;
+    }
     clock.lap("profile");
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     net.post(

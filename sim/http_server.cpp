@@ -249,6 +249,7 @@ bool HttpServer::start(int port) {
     listen_fd_ = fd;
     port_ = ntohs(address.sin_port);
     stopping_ = false;
+    accepted_ = 0;
     acceptor_ = std::thread([this] { accept_loop(); });
     return true;
 }
@@ -289,6 +290,7 @@ void HttpServer::accept_loop() {
         }
         int yes = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        ++accepted_;
         std::lock_guard lock(connections_mutex_);
         auto& connection = connections_.emplace_back(std::make_unique<Connection>());
         connection->fd = fd;
@@ -313,7 +315,8 @@ void HttpServer::serve(Connection& connection) {
     Wire wire(connection.fd, stopping_);
     std::string buffer;
     bool reset = false;
-    for (bool keep_alive = true; keep_alive && !stopping_;) {
+    // The handshake's round trip comes before the first request is read.
+    for (bool keep_alive = wire.pause(latency_); keep_alive && !stopping_;) {
         size_t head_end;
         auto timeout = kIdleTimeout;
         while ((head_end = buffer.find("\r\n\r\n")) == std::string::npos) {
@@ -363,7 +366,7 @@ void HttpServer::serve(Connection& connection) {
             reset = true;
             break;
         }
-        if (!wire.pause(response.delay)) {
+        if (!wire.pause(latency_ + response.delay)) {
             break;
         }
         std::string connection_header = request.header("Connection");

@@ -74,6 +74,13 @@ public:
     void stop();
     int port() const { return port_; }
 
+    // Makes the loopback behave like a network this far away: each new connection waits this
+    // long before its first request is read (the handshake's round trip) and each answer this
+    // long before it goes out (the request's). Set before start.
+    void set_latency(std::chrono::milliseconds latency) { latency_ = latency; }
+    // Connections accepted since start.
+    int connections_accepted() const { return accepted_; }
+
 private:
     struct Connection {
         int fd = -1;
@@ -89,6 +96,8 @@ private:
     int listen_fd_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::chrono::milliseconds latency_{0};
+    std::atomic<int> accepted_{0};
     std::thread acceptor_;
     std::mutex connections_mutex_;
     std::list<std::unique_ptr<Connection>> connections_;

@@ -19,12 +19,16 @@ void usage() {
     std::cerr
         << "usage: tamsor-forum-sim [--account-port N] [--forum-port N] [--log] [--fault NAME]\n"
            "                        [--session-ttl SECONDS] [--charset gbk|utf-8]\n"
-           "                        [--captcha-queries]\n"
+           "                        [--latency MS] [--captcha-queries]\n"
            "--session-ttl ends each session that many seconds after its sign-in, so that the\n"
            "forum asks the client to sign in again\n"
            "--charset utf-8 writes every page in UTF-8 instead of GBK (forms are still GBK)\n"
+           "--latency MS makes both hosts answer as if that far away: a new connection waits\n"
+           "MS before its first request is read, and every answer MS before it is sent\n"
            "--captcha-queries answers each line read on standard input with the code of the\n"
-           "newest captcha picture (a test aid for clients run in processes of their own)\n"
+           "newest captcha picture, and the line \"connections\" with the number of\n"
+           "connections each host has accepted (test aids for clients run in processes of\n"
+           "their own)\n"
            "fault names:";
     for (auto fault : tamsor::sim::all_faults()) {
         std::cerr << ' ' << tamsor::sim::fault_name(fault);
@@ -32,10 +36,20 @@ void usage() {
     std::cerr << '\n';
 }
 
-bool parse_port(const char* text, int& port) {
+// A whole decimal number from low to high.
+bool parse_number(const char* text, long low, long high, long& number) {
     char* end = nullptr;
     long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 0 || value > 65535) {
+    if (end == text || *end != '\0' || value < low || value > high) {
+        return false;
+    }
+    number = value;
+    return true;
+}
+
+bool parse_port(const char* text, int& port) {
+    long value = 0;
+    if (!parse_number(text, 0, 65535, value)) {
         return false;
     }
     port = static_cast<int>(value);
@@ -44,13 +58,12 @@ bool parse_port(const char* text, int& port) {
 
 // A session time in whole seconds, 1 to a year.
 bool parse_seconds(const char* text, long& seconds) {
-    char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 1 || value > 366L * 24 * 3600) {
-        return false;
-    }
-    seconds = value;
-    return true;
+    return parse_number(text, 1, 366L * 24 * 3600, seconds);
+}
+
+// Up to ten seconds, in milliseconds.
+bool parse_latency(const char* text, long& milliseconds) {
+    return parse_number(text, 0, 10000, milliseconds);
 }
 
 // The request log and the captcha answers come from different threads.
@@ -71,12 +84,19 @@ void print_request(const tamsor::sim::LoggedRequest& request) {
 }
 
 // Benchmarks run the client apart from the simulator, so they cannot read the captcha code from
-// the simulator object; they ask for it here after each captcha picture has arrived.
-void answer_captcha_queries(const tamsor::sim::Simulator& simulator) {
+// the simulator object; they ask for it here after each captcha picture has arrived, and for the
+// connections a client opened.
+void answer_queries(const tamsor::sim::Simulator& simulator) {
     std::string line;
     while (std::getline(std::cin, line)) {
         std::lock_guard lock(output);
-        std::cout << "captcha code: " << simulator.last_captcha_code() << std::endl;
+        if (line == "connections") {
+            const auto counts = simulator.connections_accepted();
+            std::cout << "connections: account=" << counts.account << " forum=" << counts.forum
+                      << std::endl;
+        } else {
+            std::cout << "captcha code: " << simulator.last_captcha_code() << std::endl;
+        }
     }
 }
 
@@ -88,6 +108,7 @@ int main(int argc, char** argv) {
     bool log = false;
     bool captcha_queries = false;
     long session_ttl = 0;
+    long latency = 0;
     auto fault = tamsor::sim::Fault::none;
     auto charset = tamsor::sim::Charset::gbk;
     for (int i = 1; i < argc; ++i) {
@@ -100,6 +121,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--fault" && has_value && tamsor::sim::fault_from_name(argv[i + 1])) {
             fault = *tamsor::sim::fault_from_name(argv[++i]);
         } else if (arg == "--session-ttl" && has_value && parse_seconds(argv[i + 1], session_ttl)) {
+            ++i;
+        } else if (arg == "--latency" && has_value && parse_latency(argv[i + 1], latency)) {
             ++i;
         } else if (arg == "--charset" && has_value && tamsor::sim::charset_from_name(argv[i + 1])) {
             charset = *tamsor::sim::charset_from_name(argv[++i]);
@@ -127,6 +150,7 @@ int main(int argc, char** argv) {
     simulator.set_fault(fault);
     simulator.set_session_ttl(std::chrono::seconds(session_ttl));
     simulator.set_charset(charset);
+    simulator.set_latency(std::chrono::milliseconds(latency));
     if (!simulator.start(account_port, forum_port)) {
         std::cerr << "tamsor-forum-sim: cannot listen on 127.0.0.1 ports " << account_port
                   << " and " << forum_port << '\n';
@@ -147,9 +171,13 @@ int main(int argc, char** argv) {
     if (session_ttl > 0) {
         std::cout << "sessions end " << session_ttl << " s after sign-in" << '\n';
     }
+    if (latency > 0) {
+        std::cout << "answers " << latency << " ms late, new connections " << latency << " ms more"
+                  << '\n';
+    }
     std::cout << "Ctrl+C stops it." << std::endl;
     if (captcha_queries) {
-        std::thread(answer_captcha_queries, std::cref(simulator)).detach();
+        std::thread(answer_queries, std::cref(simulator)).detach();
     }
 
     int received = 0;

@@ -81,6 +81,7 @@ struct Simulator::Impl {
     SimState state;
     std::unique_ptr<HttpServer> account;
     std::unique_ptr<HttpServer> forum;
+    std::chrono::milliseconds latency{0};
 
     // A long-running simulator keeps only the newest requests.
     static constexpr size_t kLogLimit = 10000;
@@ -140,6 +141,8 @@ bool Simulator::start(int account_port, int forum_port) {
     }
     auto account = impl_->server("account", handle_account_request);
     auto forum = impl_->server("forum", handle_forum_request);
+    account->set_latency(impl_->latency);
+    forum->set_latency(impl_->latency);
     if (!account->start(account_port) || !forum->start(forum_port)) {
         return false;  // the servers stop as they go out of scope
     }
@@ -162,6 +165,15 @@ void Simulator::stop() {
         impl_->forum->stop();
         impl_->forum.reset();
     }
+}
+
+void Simulator::set_latency(std::chrono::milliseconds latency) {
+    impl_->latency = latency;
+}
+
+Simulator::ConnectionCounts Simulator::connections_accepted() const {
+    return {impl_->account ? impl_->account->connections_accepted() : 0,
+            impl_->forum ? impl_->forum->connections_accepted() : 0};
 }
 
 int Simulator::account_port() const {

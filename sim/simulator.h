@@ -72,6 +72,15 @@ public:
     bool start(int account_port = 0, int forum_port = 0);
     void stop();
 
+    // Both hosts answer as if this far away (see HttpServer::set_latency). Set before start.
+    void set_latency(std::chrono::milliseconds latency);
+    // Connections each host has accepted since start.
+    struct ConnectionCounts {
+        int account = 0;
+        int forum = 0;
+    };
+    ConnectionCounts connections_accepted() const;
+
     int account_port() const;
     int forum_port() const;
     std::string account_host() const;  // "127.0.0.1:<port>"

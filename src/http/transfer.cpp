@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "http/address.h"
+#include "http/connection_pool.h"
 #include "http/curl_runtime.h"
 #include "http/origin.h"
 #include "http/request_rules.h"
@@ -112,58 +113,11 @@ int on_progress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_
 struct EasyCleanup {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
 };
-struct MultiCleanup {
-    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
-};
 struct ListCleanup {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 using EasyHandle = std::unique_ptr<CURL, EasyCleanup>;
-using MultiHandle = std::unique_ptr<CURLM, MultiCleanup>;
 using HeaderList = std::unique_ptr<curl_slist, ListCleanup>;
-
-// A multi handle keeps the connections its transfers leave open, so a thread keeps one multi
-// handle for its requests and the next request to the same server skips the connect. It is per
-// thread, not libcurl's shared connection cache: that cache is not safe to use from several
-// threads at once in the libcurl we build against, and requests run on the window thread and on
-// workers together. A transfer started while another waits on the same thread (from the wait
-// pump) gets a multi handle of its own, as does a request with a cookie jar of its own, which
-// shares nothing with the other requests. A transfer that ends early (stalled, over the cap,
-// failed) leaves its connection closed, not kept: libcurl closes a connection whose transfer
-// did not finish.
-class MultiLease {
-public:
-    explicit MultiLease(bool keep_connections) {
-        thread_local Kept kept;
-        if (keep_connections && kept.multi && !kept.in_use) {
-            kept.in_use = true;
-            multi_ = kept.multi.get();
-            in_use_ = &kept.in_use;
-        } else {
-            own_.reset(curl_multi_init());
-            multi_ = own_.get();
-        }
-    }
-    ~MultiLease() {
-        if (in_use_ != nullptr) {
-            *in_use_ = false;
-        }
-    }
-    MultiLease(const MultiLease&) = delete;
-    MultiLease& operator=(const MultiLease&) = delete;
-
-    CURLM* get() const { return multi_; }
-
-private:
-    struct Kept {
-        MultiHandle multi{curl_multi_init()};
-        bool in_use = false;
-    };
-
-    CURLM* multi_ = nullptr;
-    MultiHandle own_;
-    bool* in_use_ = nullptr;
-};
 
 bool is_http_url(std::string_view url) {
     std::string lower = to_lower_ascii(url.substr(0, 8));
@@ -381,6 +335,11 @@ std::string verb_after_redirect(const std::string& verb, long status) {
     return verb;
 }
 
+// The proxy serves some hops only; an empty one is a direct connection.
+std::string hop_proxy(const TransferPlan& plan, const std::string& url) {
+    return request_rules::proxy_serves(plan.url, url) ? plan.proxy : std::string();
+}
+
 TransferResult transfer(const TransferPlan& plan) {
     TransferResult result;
     const std::string first_url = wire_address(with_scheme(plan.url));
@@ -395,7 +354,8 @@ TransferResult transfer(const TransferPlan& plan) {
     const HttpLimits limits = http_limits();
     const auto deadline = Clock::now() + limits.total_timeout;
     const std::function<void()> pump = curl_runtime::wait_pump();
-    MultiLease multi(plan.use_cookie_store);
+    // A request with a cookie jar of its own shares no connection with the others.
+    MultiLease multi(plan.use_cookie_store, place_of(first_url, hop_proxy(plan, first_url)));
     EasyHandle easy(curl_easy_init());
     if (!easy || multi.get() == nullptr) {
         result.error = HttpError::transfer_failed;
@@ -420,11 +380,12 @@ TransferResult transfer(const TransferPlan& plan) {
         HopState state;
         state.max_body = limits.max_body_bytes;
         std::string_view body = verb == "POST" ? plan.body : std::string_view();
-        std::string proxy = request_rules::proxy_serves(plan.url, url) ? plan.proxy : "";
+        const std::string proxy = hop_proxy(plan, url);
         if (!set_hop_options(easy.get(), url, verb, body, proxy, &state)) {
             result.error = HttpError::setup_refused;
             return result;
         }
+        multi.reached(place_of(url, proxy));
         CURLcode code = perform_hop(multi.get(), easy.get(), state, limits, deadline, pump);
         curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &result.status);
         result.headers = std::move(state.headers);

@@ -185,6 +185,9 @@ TEST_F(ForumFlow, DirectoryThenBoardThenPost) {
     post.id = "";
     read_post(hosts, state, post);
     EXPECT_EQ(post.log.lines(), Lines{"message:6"});
+
+    // The worker's connection went on to serve every request made after it on this thread.
+    EXPECT_EQ(sim.connections_accepted().forum, 1);
 }
 
 // Once the forum has ended the session, every operation that needs it says so instead of showing

@@ -42,6 +42,12 @@ TEST_F(Concurrency, OverlappingProfileFetchesEachFinishWithTheSameValues) {
         EXPECT_EQ(states[i].account_id, states[0].account_id) << i;
         EXPECT_EQ(states[i].db_balance, states[0].db_balance) << i;
     }
+
+    // The runs took connections side by side and gave them back: the next fetch opens none.
+    const int opened = sim.connections_accepted().forum;
+    EXPECT_LE(opened, kRuns);
+    std::thread(profile_worker, hosts, views[0]).join();
+    EXPECT_EQ(sim.connections_accepted().forum, opened);
 }
 
 // Says when it is destroyed and on which thread, so the test can drop its own reference while

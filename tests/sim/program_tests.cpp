@@ -114,6 +114,7 @@ TEST(SimProgram, RejectsUnknownOptionsAndFaults) {
                                                {"--session-ttl", "0"},
                                                {"--session-ttl", "soon"},
                                                {"--charset", "big5"},
+                                               {"--latency", "-1"},
                                                {"--bogus"}}) {
         Program program(arguments);
         EXPECT_EQ(program.wait_exit(), 2) << arguments[0];

@@ -103,6 +103,26 @@ TEST_F(Server, StopEndsHeldConnectionsAtOnce) {
     ::close(idle);
 }
 
+// A new connection costs the handshake's round trip and the request's; a kept one the request's.
+TEST(ServerLatency, DelaysNewConnectionsTwiceAndKeptOnesOnceAndCountsThem) {
+    constexpr milliseconds latency(150);
+    sim::Simulator far;
+    far.set_latency(latency);
+    ASSERT_TRUE(far.start());
+    const std::string url = "http://" + far.forum_host() + "/images/none.gif";
+    auto started = Clock::now();
+    fetch_url_bytes(url);
+    const auto first = Clock::now() - started;
+    started = Clock::now();
+    fetch_url_bytes(url);
+    const auto second = Clock::now() - started;
+    EXPECT_GE(first, 2 * latency);
+    EXPECT_GE(second, latency);
+    EXPECT_LT(second, 2 * latency);
+    EXPECT_EQ(far.connections_accepted().forum, 1);
+    EXPECT_EQ(far.connections_accepted().account, 0);
+}
+
 TEST_F(Server, PortsInUseAreReported) {
     sim::Simulator second;
     EXPECT_FALSE(second.start(sim.account_port(), 0));
