@@ -1,6 +1,6 @@
 // Writes the fuzz targets' first inputs from the simulated forum: the pages as the client
 // receives them (GBK bytes), under a normal run and under the faults that change page bodies.
-// Run once by hand when the pages change: make_seeds <corpus folder>
+// Run once by hand when the pages change: tamsor-make-fuzz-seeds <corpus folder>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -76,7 +76,7 @@ void save_pages(const ForumHosts& hosts, const std::string& suffix) {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::cerr << "usage: make_seeds <corpus folder>\n";
+        std::cerr << "usage: tamsor-make-fuzz-seeds <corpus folder>\n";
         return 2;
     }
     corpus_root = argv[1];
