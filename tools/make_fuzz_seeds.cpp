@@ -43,7 +43,7 @@ void sign_in(sim::Simulator& sim, const ForumHosts& hosts) {
     const sim::DemoAccount& account = sim::Simulator::demo_accounts()[0];
     HttpRequest login;
     login.url = hosts.account_url("/index.php");
-    login.method = 1;
+    login.method = HttpMethod::post;
     login.post_text =
         login_form_body(hosts, {account.name, account.password, sim.last_captcha_code()});
     const HttpResponse answer = http_request(login);

@@ -22,19 +22,21 @@ constexpr std::string_view kCategoryCaptions[] = {"更多网络游戏", "更多�
                                                   "更多精彩板块"};
 
 struct StatusRow {
-    int phase;
+    DirectoryPhase phase;
     std::string_view current;
     std::string_view next;
 };
 
 // Names move the caption up to 50％, links from there on: it counts rows added, not work done.
+constexpr DirectoryPhase kNames = DirectoryPhase::names;
+constexpr DirectoryPhase kLinks = DirectoryPhase::links;
 constexpr StatusRow kStatusSteps[] = {
-    {1, "状态：暂无获取", "状态：10％"}, {1, "状态：10％", "状态：20％"},
-    {1, "状态：20％", "状态：30％"},     {1, "状态：30％", "状态：40％"},
-    {1, "状态：40％", "状态：50％"},     {2, "状态：50％", "状态：60％"},
-    {2, "状态：60％", "状态：70％"},     {2, "状态：70％", "状态：80％"},
-    {2, "状态：80％", "状态：90％"},     {2, "状态：90％", "状态：100％"},
-    {2, "状态：100％", "状态：完成"},
+    {kNames, "状态：暂无获取", "状态：10％"}, {kNames, "状态：10％", "状态：20％"},
+    {kNames, "状态：20％", "状态：30％"},     {kNames, "状态：30％", "状态：40％"},
+    {kNames, "状态：40％", "状态：50％"},     {kLinks, "状态：50％", "状态：60％"},
+    {kLinks, "状态：60％", "状态：70％"},     {kLinks, "状态：70％", "状态：80％"},
+    {kLinks, "状态：80％", "状态：90％"},     {kLinks, "状态：90％", "状态：100％"},
+    {kLinks, "状态：100％", "状态：完成"},
 };
 
 class RunningFlag {
@@ -86,7 +88,7 @@ std::string clean_board_name(std::string_view raw) {
 
 }  // namespace
 
-std::optional<std::string> directory_status_step(std::string_view current, int phase) {
+std::optional<std::string> directory_status_step(std::string_view current, DirectoryPhase phase) {
     for (const StatusRow& row : kStatusSteps) {
         if (row.phase == phase && row.current == current) {
             return std::string(row.next);
@@ -113,7 +115,7 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
             continue;
         }
         view.add_board_name(replace_all(name, "<font color=blue>", ""));
-        view.status_step(1);
+        view.status_step(DirectoryPhase::names);
     }
 
     // The links come from a fetch of their own; only the page order pairs them with the names.
@@ -127,7 +129,7 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
     regex.execute(kBoardLinkPattern, *links_page, true, true, true);
     for (int i = 1; i <= regex.match_count(); ++i) {
         view.add_board_link(regex.submatch_text(i, 1));
-        view.status_step(2);
+        view.status_step(DirectoryPhase::links);
     }
 }
 

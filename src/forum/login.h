@@ -30,8 +30,8 @@ public:
 // The form body (UTF-8; it leaves as GBK): only the account name is percent-encoded.
 std::string login_form_body(const ForumHosts& hosts, const LoginForm& form);
 
-// 2 wrong captcha, 1 wrong name or password, 0 signed in; nullopt for an unknown answer.
-std::optional<int32_t> classify_login_answer(const ForumHosts& hosts, std::string_view answer);
+// Wrong captcha, wrong name or password, or signed in; nullopt for an unknown answer.
+std::optional<MessageCode> classify_login_answer(const ForumHosts& hosts, std::string_view answer);
 
 void reload_captcha(const ForumHosts& hosts, LoginView& view);
 // Posts the form and shows the outcome; an answer of no known kind, or none, shows that the forum

@@ -8,8 +8,6 @@
 namespace tamsor {
 namespace {
 
-constexpr int32_t kNoPostId = 6;
-
 constexpr std::string_view kBodyStart = R"(<div class="f14 mb10" id="read_tpc">)";
 constexpr std::string_view kBodyEnd =
     "</div>\r\n\r\n\t\t</div>\r\n<!--content_read-->\r\n                </td>\r\n"
@@ -113,7 +111,7 @@ std::optional<std::string> compose_post_address(const ForumHosts& hosts, std::st
 
 void read_post(const ForumHosts& /*hosts*/, SharedState& state, PostView& view) {
     if (view.post_id().empty()) {
-        state.message_code = kNoPostId;
+        state.message_code = MessageCode::no_post_id;
         view.show_message();
         return;
     }

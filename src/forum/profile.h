@@ -25,7 +25,8 @@ enum class ProfileLabel { db, quenda_id, level };
 class ProfileView {
 public:
     virtual ~ProfileView() = default;
-    virtual void set_status(std::string_view status) = 0;  // operations window 标签2
+    // The operations window's status label (标签2).
+    virtual void set_status(std::string_view status) = 0;
     virtual void store_field(ProfileField field, std::string_view value) = 0;
     virtual void show_label(ProfileLabel label, std::string_view value) = 0;
     // The forum showed the page without the account: the session is over. A view that cannot

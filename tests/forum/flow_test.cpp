@@ -43,13 +43,13 @@ TEST_F(ForumFlow, WrongCaptchaWrongPasswordThenSignedIn) {
     EXPECT_EQ(attempt_login(view, {"demo", "demo123", "0000"}),
               std::make_pair(Lines{"form", "message:2", "captcha:png"},
                              expected_form("demo", "demo123", "0000")));
-    EXPECT_EQ(state.message_code, 2);
+    EXPECT_EQ(state.message_code, MessageCode::wrong_captcha);
 
     std::string code = sim.last_captcha_code();
     EXPECT_EQ(attempt_login(view, {"demo", "demo124", code}),
               std::make_pair(Lines{"form", "message:1", "captcha:png"},
                              expected_form("demo", "demo124", code)));
-    EXPECT_EQ(state.message_code, 1);
+    EXPECT_EQ(state.message_code, MessageCode::wrong_name_or_password);
 
     // The second demo account is "论坛老友" with the password "p&ss=中文1".
     code = sim.last_captcha_code();
@@ -58,7 +58,7 @@ TEST_F(ForumFlow, WrongCaptchaWrongPasswordThenSignedIn) {
                                                                        "p&ss=\xD6\xD0\xCE\xC4"
                                                                        "1",
                                                                        code)));
-    EXPECT_EQ(state.message_code, 0);
+    EXPECT_EQ(state.message_code, MessageCode::signed_in);
     EXPECT_EQ(sim.request_log().size(), 1u) << "a sign-in fetches no captcha";
 }
 

@@ -19,8 +19,9 @@ public:
         fuzz::check(page_.find(link) != std::string::npos, "a link is part of the page", link);
         ++links;
     }
-    void status_step(int phase) override {
-        fuzz::check(phase == (links > 0 ? 2 : 1), "steps follow the rows they count");
+    void status_step(DirectoryPhase phase) override {
+        fuzz::check(phase == (links > 0 ? DirectoryPhase::links : DirectoryPhase::names),
+                    "steps follow the rows they count");
         caption = directory_status_step(caption, phase).value_or(caption);
     }
     void show_failure(std::string_view failure) override {
