@@ -60,8 +60,9 @@ public:
 };
 
 // The start page's text, or nothing once the view has been told why there is none.
-std::optional<std::string> start_page(const ForumHosts& hosts, BoardDirectoryView& view) {
-    ForumAnswer answer = fetch_forum_page_plain(hosts.forum_root_url());
+std::optional<std::string> start_page(const ForumHosts& hosts, BoardDirectoryView& view,
+                                      const Network& net) {
+    ForumAnswer answer = fetch_forum_page_plain(hosts.forum_root_url(), net);
     const PageVerdict verdict = judge_page(answer);
     if (verdict == PageVerdict::page) {
         return std::move(answer.text);
@@ -97,14 +98,14 @@ std::optional<std::string> directory_status_step(std::string_view current, Direc
     return std::nullopt;
 }
 
-void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
+void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view, const Network& net) {
     RegexObject regex;
     view.clear_lists();
 
     if (view.abandoned()) {
         return;
     }
-    const std::optional<std::string> names_page = start_page(hosts, view);
+    const std::optional<std::string> names_page = start_page(hosts, view, net);
     if (!names_page) {
         return;
     }
@@ -122,7 +123,7 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
     if (view.abandoned()) {
         return;
     }
-    const std::optional<std::string> links_page = start_page(hosts, view);
+    const std::optional<std::string> links_page = start_page(hosts, view, net);
     if (!links_page) {
         return;
     }
@@ -133,7 +134,8 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
     }
 }
 
-void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view) {
+void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view,
+                            Network net) {
     // A second click while the lists are being filled would interleave two runs in the same
     // lists; another window's load has lists of its own.
     if (!view || view->abandoned() || view->loading_.exchange(true)) {
@@ -143,7 +145,7 @@ void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView
     AbandonTransfersWhen abandoned(view->abandoned_);
     // An exception leaving a thread entry ends the process; a failed run just stops filling.
     try {
-        load_board_directory(hosts, *view);
+        load_board_directory(hosts, *view, net);
     } catch (...) {
     }
 }

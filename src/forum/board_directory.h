@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "forum/forum_hosts.h"
+#include "http/network.h"
 
 namespace tamsor {
 
@@ -37,7 +38,8 @@ public:
     virtual void session_ended() {}
 
 private:
-    friend void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view);
+    friend void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view,
+                                       Network net);
     std::atomic<bool> loading_{false};
     std::atomic<bool> abandoned_{false};
 };
@@ -48,11 +50,13 @@ std::optional<std::string> directory_status_step(std::string_view current, Direc
 // Fills the board lists from two fetches of the start page. A fetch that brings no page ends the
 // load with "状态：获取失败" (or "状态：登录失效" for the sign-in form, reporting the session
 // over).
-void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view);
+void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view,
+                          const Network& net = real_network());
 
 // Thread entry of the board directory. Returns at once, doing nothing, while a load of the same
 // view still runs or once the view is abandoned.
-void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view);
+void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view,
+                            Network net = real_network());
 
 // The text of the selected-board box (编辑框1) for a board: name + " ：" + forum root URL + link.
 std::string board_selection_text(const ForumHosts& hosts, std::string_view name,

@@ -48,18 +48,19 @@ std::optional<MessageCode> classify_login_answer(const ForumHosts& hosts, std::s
     return first_marker_code(answer, markers);
 }
 
-void reload_captcha(const ForumHosts& hosts, LoginView& view) {
-    view.show_captcha(fetch_url_bytes(hosts.account_url(std::string(captcha_path))));
+void reload_captcha(const ForumHosts& hosts, LoginView& view, const Network& net) {
+    view.show_captcha(net.fetch(hosts.account_url(std::string(captcha_path))).body);
 }
 
-void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view) {
+void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view,
+                  const Network& net) {
     HttpRequest request;
     request.url = hosts.account_url("/index.php");
     request.method = HttpMethod::post;
     LoginForm form = view.login_form();
     request.post_text = login_form_body(hosts, form);
     wipe(form.password);
-    HttpResponse response = http_request(request);
+    HttpResponse response = net.request(request);
     // Once the request is out, the copies of the password this operation holds go: the form
     // body and the body as sent (its GBK bytes).
     wipe(request.post_text);
@@ -75,7 +76,7 @@ void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view) 
     state.message_code = code.value_or(MessageCode::no_answer);
     view.show_message();
     if (code && *code != MessageCode::signed_in) {
-        reload_captcha(hosts, view);
+        reload_captcha(hosts, view, net);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "forum/forum_hosts.h"
 #include "forum/page_patterns.h"
 #include "forum/shared_state.h"
+#include "http/network.h"
 #include "text/replacement_table.h"
 
 namespace tamsor {
@@ -48,7 +49,8 @@ std::optional<std::string> compose_post_address(const ForumHosts& hosts, std::st
 // Reads the post at the address in the post-address box. A fetch that brings no post is read as an
 // empty page, and the title then says why ("获取失败", or "登录失效" with the session reported
 // over).
-void read_post(const ForumHosts& hosts, SharedState& state, PostView& view);
+void read_post(const ForumHosts& hosts, SharedState& state, PostView& view,
+               const Network& net = real_network());
 
 // The address a double-click on the body picture opens: group 1 of the first image match in the
 // cleaned body, kept unchanged (state.viewer_image_url) when nothing matches.

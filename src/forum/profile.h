@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "forum/forum_hosts.h"
+#include "http/network.h"
 
 namespace tamsor {
 
@@ -41,7 +42,8 @@ public:
 // `balance_before` is the DB balance read before a punch: the resting text then tells how the
 // punch changed it.
 void fetch_profile(const ForumHosts& hosts, ProfileView& view,
-                   const std::optional<std::string>& balance_before = std::nullopt);
+                   const std::optional<std::string>& balance_before = std::nullopt,
+                   const Network& net = real_network());
 
 // The resting status after a profile fetch: what a punch did to the DB balance when it followed
 // one and both readings are whole numbers ("状态：签到成功，DB +10", "状态：签到成功，DB 未变"),
@@ -50,9 +52,10 @@ std::string profile_resting_status(const std::optional<std::string>& balance_bef
                                    std::string_view balance_after);
 
 // Thread entry of the profile fetch; runs may overlap.
-void profile_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view);
+void profile_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view,
+                    Network net = real_network());
 // Thread entry of the profile fetch after a successful punch, with the balance read before it.
 void punch_check_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view,
-                        std::string balance_before);
+                        std::string balance_before, Network net = real_network());
 
 }  // namespace tamsor

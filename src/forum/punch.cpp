@@ -78,7 +78,7 @@ std::string punch_timestamp(bool seconds_only) {
     return punch_timestamp(millisecond_reading, seconds_reading, seconds_only);
 }
 
-void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view) {
+void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view, const Network& net) {
     const std::string timestamp = punch_timestamp();
     HttpRequest request;
     // The tokens are hex texts the forum handed out; they go back exactly as received.
@@ -87,7 +87,7 @@ void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view) {
                   "&nowtime=" + timestamp + "&verify=" + state.verify_hash;
     request.method = HttpMethod::post;
     request.post_text = "step=2";
-    const HttpResponse response = http_request(request);
+    const HttpResponse response = net.request(request);
     if (response.error == HttpError::cancelled) {
         return;  // the user gave it up with Esc and knows it brought nothing
     }

@@ -8,6 +8,7 @@
 #include "forum/forum_hosts.h"
 #include "forum/message_texts.h"
 #include "forum/shared_state.h"
+#include "http/network.h"
 
 namespace tamsor {
 
@@ -38,7 +39,7 @@ std::optional<MessageCode> classify_punch_answer(std::string_view answer);
 
 // Sends the punch and shows the forum's answer. The sign-in form as answer reports the session
 // over; no answer, or one of no known kind, shows that the forum did not answer.
-
-void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view);
+void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view,
+                 const Network& net = real_network());
 
 }  // namespace tamsor

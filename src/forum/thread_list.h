@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "forum/forum_hosts.h"
+#include "http/network.h"
 #include "text/replacement_table.h"
 
 namespace tamsor {
@@ -46,7 +47,8 @@ ThreadStatusStep thread_list_status_step(std::string_view current, int row, int 
 // while it runs and enabled again when it ends, whatever the page held. A fetch that brings no page
 // leaves the lists empty and the status at "状态：获取失败"; the sign-in form instead of the page,
 // at "状态：登录失效", with the session reported over.
-void load_thread_list(const ForumHosts& hosts, ThreadListView& view);
+void load_thread_list(const ForumHosts& hosts, ThreadListView& view,
+                      const Network& net = real_network());
 
 // The board-address box's text when a board is opened: forum root URL + link.
 std::string board_address(const ForumHosts& hosts, std::string_view link);

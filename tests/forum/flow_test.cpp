@@ -110,7 +110,7 @@ TEST_F(ForumFlow, PunchRefreshesTheProfileThenAlreadyPunchedThenTooFast) {
                    "&punchverify=" +
                    state.punch_verify + "&nowtime=[0-9]{13}&verify=" + state.verify_hash)));
     // What the window layer does with "profile worker".
-    std::thread(profile_worker, hosts, profile).join();
+    std::thread(profile_worker, hosts, profile, real_network()).join();
     EXPECT_EQ(state.db_balance, "8858");
 
     std::this_thread::sleep_for(std::chrono::milliseconds(350));
@@ -122,7 +122,7 @@ TEST_F(ForumFlow, PunchRefreshesTheProfileThenAlreadyPunchedThenTooFast) {
 
 TEST_F(ForumFlow, DirectoryThenBoardThenPost) {
     auto directory = std::make_shared<testing::RecordingDirectoryView>();
-    std::thread(board_directory_worker, hosts, directory).join();
+    std::thread(board_directory_worker, hosts, directory, real_network()).join();
     Lines expected{"clear"};
     for (const sim::Board& board : sim::boards()) {
         expected.push_back("name:" + board.name);
@@ -277,7 +277,7 @@ TEST_F(ForumFlow, OneDirectoryLoadPerViewAtATime) {
     const size_t rows = 1 + 2 * sim::boards().size();
     auto first = std::make_shared<HeldDirectoryView>();
     std::future<void> entered = first->entered.get_future();
-    std::thread running(board_directory_worker, hosts, first);
+    std::thread running(board_directory_worker, hosts, first, real_network());
     entered.wait();
     // A second click on the same browser starts nothing; another browser loads at once.
     board_directory_worker(hosts, first);

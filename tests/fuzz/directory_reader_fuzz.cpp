@@ -44,7 +44,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckingDirectoryView view(fuzz::serve_page(fuzz::input_bytes(data, size)));
-    load_board_directory(fuzz::hosts(), view);
+    load_board_directory(fuzz::hosts(), view, fuzz::net());
     fuzz::check(view.clears == 1, "the lists are cleared once, first");
     fuzz::check(fuzz::pages_served() == (view.failed ? 1 : 2),
                 "the start page is read for names and for links, unless it is no page");
