@@ -34,7 +34,7 @@ public:
     }
     void add_board_name(std::string_view name) override { names.emplace_back(name); }
     void add_board_link(std::string_view link) override { links.emplace_back(link); }
-    void status_step(int phase) override {
+    void status_step(DirectoryPhase phase) override {
         caption = directory_status_step(caption, phase).value_or(caption);
     }
 

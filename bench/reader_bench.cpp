@@ -1,5 +1,5 @@
 // Times the forum operations' page readers on megabyte pages: each operation runs as the
-// program runs it, its fetches answered from memory (memory_network.cpp), so what is timed is
+// program runs it, its fetches answered from memory (memory_network.h), so what is timed is
 // the decoding, cutting and cleaning of the page and the copies its window would keep. Then the
 // decoding and the pattern matcher alone on the same pages.
 //
@@ -28,6 +28,7 @@ namespace tamsor::bench {
 namespace {
 
 const ForumHosts kHosts{"127.0.0.1:1", "127.0.0.1:2"};
+const Network& kNet = memory_network::network();
 const std::string kBoardAddress = kHosts.forum_root_url() + "thread.php?fid=11";
 const std::string kPostAddress = kHosts.forum_root_url() + "r11001/";
 const std::string kLongLinePostAddress = kHosts.forum_root_url() + "r11002/";
@@ -49,7 +50,7 @@ void serve_big_pages() {
 void BM_ReadProfile(benchmark::State& state) {
     KeepingProfileView view;
     for (auto _ : state) {
-        fetch_profile(kHosts, view);
+        fetch_profile(kHosts, view, std::nullopt, kNet);
     }
     state.SetBytesProcessed(state.iterations() *
                             static_cast<int64_t>(big_pages().start_page.size()));
@@ -58,7 +59,7 @@ void BM_ReadProfile(benchmark::State& state) {
 void BM_ReadDirectory(benchmark::State& state) {
     KeepingDirectoryView view;
     for (auto _ : state) {
-        load_board_directory(kHosts, view);
+        load_board_directory(kHosts, view, kNet);
     }
     state.SetBytesProcessed(state.iterations() * 2 *
                             static_cast<int64_t>(big_pages().start_page.size()));
@@ -67,7 +68,7 @@ void BM_ReadDirectory(benchmark::State& state) {
 void BM_ReadThreadList(benchmark::State& state) {
     KeepingThreadListView view(kBoardAddress);
     for (auto _ : state) {
-        load_thread_list(kHosts, view);
+        load_thread_list(kHosts, view, kNet);
     }
     state.SetBytesProcessed(state.iterations() *
                             static_cast<int64_t>(big_pages().board_page.size()));
@@ -78,7 +79,7 @@ void BM_ReadPost(benchmark::State& state, const std::string* address, const std:
     SharedState shared;
     KeepingPostView view(*address);
     for (auto _ : state) {
-        read_post(kHosts, shared, view);
+        read_post(kHosts, shared, view, kNet);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page->size()));
 }
@@ -240,17 +241,17 @@ bool write_pages(const std::string& folder) {
 void print_check() {
     const BigPages& pages = big_pages();
     KeepingProfileView profile;
-    fetch_profile(kHosts, profile);
+    fetch_profile(kHosts, profile, std::nullopt, kNet);
     KeepingDirectoryView directory;
-    load_board_directory(kHosts, directory);
+    load_board_directory(kHosts, directory, kNet);
     KeepingThreadListView threads(kBoardAddress);
-    load_thread_list(kHosts, threads);
+    load_thread_list(kHosts, threads, kNet);
     SharedState shared;
     KeepingPostView post(kPostAddress);
-    read_post(kHosts, shared, post);
+    read_post(kHosts, shared, post, kNet);
     const std::string picture = shared.viewer_image_url;
     KeepingPostView long_line(kLongLinePostAddress);
-    read_post(kHosts, shared, long_line);
+    read_post(kHosts, shared, long_line, kNet);
 
     std::cout << "start page " << pages.start_page.size() << " bytes: " << directory.names.size()
               << " names, " << directory.links.size() << " links, profile";

@@ -20,6 +20,7 @@ test_packages=(
     libssl-dev openssl  # the https tests' servers and their certificates
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format libclang-rt-14-dev
+    clang-tidy  # scripts/tidy.sh, with run-clang-tidy
     xvfb xauth xdotool
     python3 python3-requests
     strace

@@ -85,7 +85,7 @@ echo "installed; /usr/bin/tamsor --version: $answer"
 
 # The installed client, started the way the menu entry starts it, against the installed
 # simulator on its default ports; the simulator's log tells when the captcha was asked for.
-screenshot_tool=$build/tests/ui/tamsor_screenshot_tour
+screenshot_tool=$build/tools/tamsor_screenshot_tour
 xvfb-run -a -s "-screen 0 800x600x24" bash -s "$out" "$screenshot_tool" <<'SESSION'
 set -euo pipefail
 out=$1

@@ -20,7 +20,7 @@ if [ -z "${TAMSOR_IN_XVFB:-}" ]; then
     exec env TAMSOR_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x720x24" "$0" "$@"
 fi
 export QT_QPA_PLATFORM=xcb
-tour="$build_dir/tests/ui/tamsor_screenshot_tour"
+tour="$build_dir/tools/tamsor_screenshot_tour"
 
 "$tour" "$out"
 scratch=$(mktemp -d)

@@ -197,7 +197,7 @@ void Program::sign_in_again() {
         return;
     }
     signing_in_again_ = true;
-    state_.message_code = session_ended_code;
+    state_.message_code = MessageCode::session_ended;
     open_window_modal(WindowKind::message);
     open_window_modal(WindowKind::login);
     signing_in_again_ = false;

@@ -22,19 +22,21 @@ constexpr std::string_view kCategoryCaptions[] = {"更多网络游戏", "更多�
                                                   "更多精彩板块"};
 
 struct StatusRow {
-    int phase;
+    DirectoryPhase phase;
     std::string_view current;
     std::string_view next;
 };
 
 // Names move the caption up to 50％, links from there on: it counts rows added, not work done.
+constexpr DirectoryPhase kNames = DirectoryPhase::names;
+constexpr DirectoryPhase kLinks = DirectoryPhase::links;
 constexpr StatusRow kStatusSteps[] = {
-    {1, "状态：暂无获取", "状态：10％"}, {1, "状态：10％", "状态：20％"},
-    {1, "状态：20％", "状态：30％"},     {1, "状态：30％", "状态：40％"},
-    {1, "状态：40％", "状态：50％"},     {2, "状态：50％", "状态：60％"},
-    {2, "状态：60％", "状态：70％"},     {2, "状态：70％", "状态：80％"},
-    {2, "状态：80％", "状态：90％"},     {2, "状态：90％", "状态：100％"},
-    {2, "状态：100％", "状态：完成"},
+    {kNames, "状态：暂无获取", "状态：10％"}, {kNames, "状态：10％", "状态：20％"},
+    {kNames, "状态：20％", "状态：30％"},     {kNames, "状态：30％", "状态：40％"},
+    {kNames, "状态：40％", "状态：50％"},     {kLinks, "状态：50％", "状态：60％"},
+    {kLinks, "状态：60％", "状态：70％"},     {kLinks, "状态：70％", "状态：80％"},
+    {kLinks, "状态：80％", "状态：90％"},     {kLinks, "状态：90％", "状态：100％"},
+    {kLinks, "状态：100％", "状态：完成"},
 };
 
 class RunningFlag {
@@ -58,8 +60,9 @@ public:
 };
 
 // The start page's text, or nothing once the view has been told why there is none.
-std::optional<std::string> start_page(const ForumHosts& hosts, BoardDirectoryView& view) {
-    ForumAnswer answer = fetch_forum_page_plain(hosts.forum_root_url());
+std::optional<std::string> start_page(const ForumHosts& hosts, BoardDirectoryView& view,
+                                      const Network& net) {
+    ForumAnswer answer = fetch_forum_page_plain(hosts.forum_root_url(), net);
     const PageVerdict verdict = judge_page(answer);
     if (verdict == PageVerdict::page) {
         return std::move(answer.text);
@@ -86,7 +89,7 @@ std::string clean_board_name(std::string_view raw) {
 
 }  // namespace
 
-std::optional<std::string> directory_status_step(std::string_view current, int phase) {
+std::optional<std::string> directory_status_step(std::string_view current, DirectoryPhase phase) {
     for (const StatusRow& row : kStatusSteps) {
         if (row.phase == phase && row.current == current) {
             return std::string(row.next);
@@ -95,14 +98,14 @@ std::optional<std::string> directory_status_step(std::string_view current, int p
     return std::nullopt;
 }
 
-void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
+void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view, const Network& net) {
     RegexObject regex;
     view.clear_lists();
 
     if (view.abandoned()) {
         return;
     }
-    const std::optional<std::string> names_page = start_page(hosts, view);
+    const std::optional<std::string> names_page = start_page(hosts, view, net);
     if (!names_page) {
         return;
     }
@@ -113,25 +116,26 @@ void load_board_directory(const ForumHosts& hosts, BoardDirectoryView& view) {
             continue;
         }
         view.add_board_name(replace_all(name, "<font color=blue>", ""));
-        view.status_step(1);
+        view.status_step(DirectoryPhase::names);
     }
 
     // The links come from a fetch of their own; only the page order pairs them with the names.
     if (view.abandoned()) {
         return;
     }
-    const std::optional<std::string> links_page = start_page(hosts, view);
+    const std::optional<std::string> links_page = start_page(hosts, view, net);
     if (!links_page) {
         return;
     }
     regex.execute(kBoardLinkPattern, *links_page, true, true, true);
     for (int i = 1; i <= regex.match_count(); ++i) {
         view.add_board_link(regex.submatch_text(i, 1));
-        view.status_step(2);
+        view.status_step(DirectoryPhase::links);
     }
 }
 
-void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view) {
+void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView> view,
+                            Network net) {
     // A second click while the lists are being filled would interleave two runs in the same
     // lists; another window's load has lists of its own.
     if (!view || view->abandoned() || view->loading_.exchange(true)) {
@@ -141,7 +145,7 @@ void board_directory_worker(ForumHosts hosts, std::shared_ptr<BoardDirectoryView
     AbandonTransfersWhen abandoned(view->abandoned_);
     // An exception leaving a thread entry ends the process; a failed run just stops filling.
     try {
-        load_board_directory(hosts, *view);
+        load_board_directory(hosts, *view, net);
     } catch (...) {
     }
 }

@@ -18,15 +18,15 @@ ForumAnswer judged(long status, HttpError error, std::string_view body,
 
 }  // namespace
 
-ForumAnswer fetch_forum_page(const std::string& url) {
+ForumAnswer fetch_forum_page(const std::string& url, const Network& net) {
     HttpRequest request;
     request.url = url;
-    const HttpResponse response = http_request(request);
+    const HttpResponse response = net.request(request);
     return judged(response.status, response.error, response.body, response.content_type);
 }
 
-ForumAnswer fetch_forum_page_plain(const std::string& url) {
-    const PlainFetch fetch = fetch_url(url);
+ForumAnswer fetch_forum_page_plain(const std::string& url, const Network& net) {
+    const PlainFetch fetch = net.fetch(url);
     return judged(fetch.status, fetch.error, fetch.body, fetch.content_type);
 }
 

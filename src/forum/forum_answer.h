@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "http/http_request.h"
+#include "http/network.h"
 
 // How the operations tell a page from a missing answer and from a signed-out one.
 namespace tamsor {
@@ -18,9 +19,9 @@ struct ForumAnswer {
 };
 
 // GET through the request engine with the shared cookie store.
-ForumAnswer fetch_forum_page(const std::string& url);
+ForumAnswer fetch_forum_page(const std::string& url, const Network& net);
 // GET through the plain fetch (fetch_url).
-ForumAnswer fetch_forum_page_plain(const std::string& url);
+ForumAnswer fetch_forum_page_plain(const std::string& url, const Network& net);
 
 // The body of an http_request answer (a form post's) as text, in the charset it names.
 std::string answer_text(const HttpResponse& response);

@@ -11,8 +11,6 @@
 namespace tamsor {
 namespace {
 
-constexpr int32_t kSignedIn = 0;
-
 // The forum base URL as the account host expects it in "forward=": only ":" and "/" escaped.
 std::string forward_url(const ForumHosts& hosts) {
     return replace_all(replace_all(hosts.forum_base_url(), ":", "%3A"), "/", "%2F");
@@ -40,28 +38,29 @@ std::string login_form_body(const ForumHosts& hosts, const LoginForm& form) {
     return body;
 }
 
-std::optional<int32_t> classify_login_answer(const ForumHosts& hosts, std::string_view answer) {
+std::optional<MessageCode> classify_login_answer(const ForumHosts& hosts, std::string_view answer) {
     const std::string success_redirect = "url=" + hosts.forum_base_url();
     const AnswerMarker markers[] = {
-        {"验证码输入不正确", 2},
-        {"登录失败,请检查用户名和密码是否输入正确", 1},
-        {success_redirect, kSignedIn},
+        {"验证码输入不正确", MessageCode::wrong_captcha},
+        {"登录失败,请检查用户名和密码是否输入正确", MessageCode::wrong_name_or_password},
+        {success_redirect, MessageCode::signed_in},
     };
     return first_marker_code(answer, markers);
 }
 
-void reload_captcha(const ForumHosts& hosts, LoginView& view) {
-    view.show_captcha(fetch_url_bytes(hosts.account_url(std::string(captcha_path))));
+void reload_captcha(const ForumHosts& hosts, LoginView& view, const Network& net) {
+    view.show_captcha(net.fetch(hosts.account_url(std::string(captcha_path))).body);
 }
 
-void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view) {
+void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view,
+                  const Network& net) {
     HttpRequest request;
     request.url = hosts.account_url("/index.php");
-    request.method = static_cast<int>(HttpMethod::post);
+    request.method = HttpMethod::post;
     LoginForm form = view.login_form();
     request.post_text = login_form_body(hosts, form);
     wipe(form.password);
-    HttpResponse response = http_request(request);
+    HttpResponse response = net.request(request);
     // Once the request is out, the copies of the password this operation holds go: the form
     // body and the body as sent (its GBK bytes).
     wipe(request.post_text);
@@ -73,11 +72,11 @@ void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view) 
 
     // Only the three known answers say anything about name, password or code; any other, or none,
     // is reported as the forum not answering, and the captcha stays for another try.
-    const std::optional<int32_t> code = classify_login_answer(hosts, answer);
-    state.message_code = code.value_or(no_answer_code);
+    const std::optional<MessageCode> code = classify_login_answer(hosts, answer);
+    state.message_code = code.value_or(MessageCode::no_answer);
     view.show_message();
-    if (code && *code != kSignedIn) {
-        reload_captcha(hosts, view);
+    if (code && *code != MessageCode::signed_in) {
+        reload_captcha(hosts, view, net);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "forum/forum_hosts.h"
 #include "forum/shared_state.h"
+#include "http/network.h"
 
 namespace tamsor {
 
@@ -30,12 +31,13 @@ public:
 // The form body (UTF-8; it leaves as GBK): only the account name is percent-encoded.
 std::string login_form_body(const ForumHosts& hosts, const LoginForm& form);
 
-// 2 wrong captcha, 1 wrong name or password, 0 signed in; nullopt for an unknown answer.
-std::optional<int32_t> classify_login_answer(const ForumHosts& hosts, std::string_view answer);
+// Wrong captcha, wrong name or password, or signed in; nullopt for an unknown answer.
+std::optional<MessageCode> classify_login_answer(const ForumHosts& hosts, std::string_view answer);
 
-void reload_captcha(const ForumHosts& hosts, LoginView& view);
+void reload_captcha(const ForumHosts& hosts, LoginView& view, const Network& net = real_network());
 // Posts the form and shows the outcome; an answer of no known kind, or none, shows that the forum
 // did not answer. A wrong code or password brings a new captcha once the message is closed.
-void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view);
+void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view,
+                  const Network& net = real_network());
 
 }  // namespace tamsor

@@ -8,8 +8,6 @@
 namespace tamsor {
 namespace {
 
-constexpr int32_t kNoPostId = 6;
-
 constexpr std::string_view kBodyStart = R"(<div class="f14 mb10" id="read_tpc">)";
 constexpr std::string_view kBodyEnd =
     "</div>\r\n\r\n\t\t</div>\r\n<!--content_read-->\r\n                </td>\r\n"
@@ -56,11 +54,11 @@ constexpr Replacement kBodyCleanupRows[] = {
 constexpr ReplacementTable kBodyCleanup(kBodyCleanupRows);
 
 // A post without pictures has no address; asking the network for "" would only fail slowly.
-ByteArray fetch_picture(const std::string& url) {
+ByteArray fetch_picture(const std::string& url, const Network& net) {
     if (url.empty()) {
         return {};
     }
-    return fetch_url_bytes(url);
+    return net.fetch(url).body;
 }
 
 // Only the first match is ever read, so the search stops there: a long post holds thousands.
@@ -111,13 +109,14 @@ std::optional<std::string> compose_post_address(const ForumHosts& hosts, std::st
     return hosts.forum_root_url() + std::string(post_id) + "/";
 }
 
-void read_post(const ForumHosts& /*hosts*/, SharedState& state, PostView& view) {
+void read_post(const ForumHosts& /*hosts*/, SharedState& state, PostView& view,
+               const Network& net) {
     if (view.post_id().empty()) {
-        state.message_code = kNoPostId;
+        state.message_code = MessageCode::no_post_id;
         view.show_message();
         return;
     }
-    ForumAnswer answer = fetch_forum_page(view.post_address());
+    ForumAnswer answer = fetch_forum_page(view.post_address(), net);
     const PageVerdict verdict = judge_page(answer);
     // An error page or the sign-in form is no post: nothing of it is shown as one.
     const std::string page = verdict == PageVerdict::page ? std::move(answer.text) : std::string();
@@ -127,14 +126,14 @@ void read_post(const ForumHosts& /*hosts*/, SharedState& state, PostView& view) 
     const std::string popup = text_between(page, "window.open('", "');");
     if (!popup.empty()) {
         state.popup_image_url = popup;
-        view.show_popup_picture(fetch_picture(state.popup_image_url));
+        view.show_popup_picture(fetch_picture(state.popup_image_url, net));
     }
 
     // The match is copied out before the picture fetch: windows keep painting while it waits.
     const bool has_picture = find_body_picture(state.post_regex, state.post_body_text);
     const std::string first_match = has_picture ? state.post_regex.match_text(1) : std::string();
     state.viewer_image_url = has_picture ? state.post_regex.submatch_text(1, 1) : std::string();
-    view.show_body_picture(fetch_picture(state.viewer_image_url));
+    view.show_body_picture(fetch_picture(state.viewer_image_url, net));
     if (has_picture) {
         replace_all_in_place(state.post_body_text, first_match, "");
     }

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <chrono>
-#include <thread>
 
 #include "forum/forum_answer.h"
 #include "http/url.h"
@@ -103,12 +102,12 @@ private:
 
 // An exception leaving a thread entry ends the process; a failed run just stops reporting.
 void run_profile_fetch(const ForumHosts& hosts, const std::shared_ptr<ProfileView>& view,
-                       const std::optional<std::string>& balance_before) {
+                       const std::optional<std::string>& balance_before, const Network& net) {
     if (!view) {
         return;
     }
     try {
-        fetch_profile(hosts, *view, balance_before);
+        fetch_profile(hosts, *view, balance_before, net);
     } catch (...) {
     }
 }
@@ -133,10 +132,10 @@ std::string profile_resting_status(const std::optional<std::string>& balance_bef
 }
 
 void fetch_profile(const ForumHosts& hosts, ProfileView& view,
-                   const std::optional<std::string>& balance_before) {
+                   const std::optional<std::string>& balance_before, const Network& net) {
     StatusCounter status(view);
     status.next();
-    const ForumAnswer answer = fetch_forum_page(hosts.forum_root_url());
+    const ForumAnswer answer = fetch_forum_page(hosts.forum_root_url(), net);
     // Without the account page the labels keep what they showed: empty labels would claim the
     // account has no values.
     const PageVerdict verdict = judge_home_page(answer);
@@ -162,18 +161,18 @@ void fetch_profile(const ForumHosts& hosts, ProfileView& view,
         view.show_label(show.label, values[static_cast<size_t>(show.field)]);
     }
     status.next();
-    std::this_thread::sleep_for(kFinalPause);
+    net.pause(kFinalPause);
     view.set_status(profile_resting_status(balance_before,
                                            values[static_cast<size_t>(ProfileField::db_balance)]));
 }
 
-void profile_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view) {
-    run_profile_fetch(hosts, view, std::nullopt);
+void profile_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view, Network net) {
+    run_profile_fetch(hosts, view, std::nullopt, net);
 }
 
 void punch_check_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view,
-                        std::string balance_before) {
-    run_profile_fetch(hosts, view, balance_before);
+                        std::string balance_before, Network net) {
+    run_profile_fetch(hosts, view, balance_before, net);
 }
 
 }  // namespace tamsor

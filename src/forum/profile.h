@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "forum/forum_hosts.h"
+#include "http/network.h"
 
 namespace tamsor {
 
@@ -25,7 +26,8 @@ enum class ProfileLabel { db, quenda_id, level };
 class ProfileView {
 public:
     virtual ~ProfileView() = default;
-    virtual void set_status(std::string_view status) = 0;  // operations window 标签2
+    // The operations window's status label (标签2).
+    virtual void set_status(std::string_view status) = 0;
     virtual void store_field(ProfileField field, std::string_view value) = 0;
     virtual void show_label(ProfileLabel label, std::string_view value) = 0;
     // The forum showed the page without the account: the session is over. A view that cannot
@@ -40,7 +42,8 @@ public:
 // `balance_before` is the DB balance read before a punch: the resting text then tells how the
 // punch changed it.
 void fetch_profile(const ForumHosts& hosts, ProfileView& view,
-                   const std::optional<std::string>& balance_before = std::nullopt);
+                   const std::optional<std::string>& balance_before = std::nullopt,
+                   const Network& net = real_network());
 
 // The resting status after a profile fetch: what a punch did to the DB balance when it followed
 // one and both readings are whole numbers ("状态：签到成功，DB +10", "状态：签到成功，DB 未变"),
@@ -49,9 +52,10 @@ std::string profile_resting_status(const std::optional<std::string>& balance_bef
                                    std::string_view balance_after);
 
 // Thread entry of the profile fetch; runs may overlap.
-void profile_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view);
+void profile_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view,
+                    Network net = real_network());
 // Thread entry of the profile fetch after a successful punch, with the balance read before it.
 void punch_check_worker(ForumHosts hosts, std::shared_ptr<ProfileView> view,
-                        std::string balance_before);
+                        std::string balance_before, Network net = real_network());
 
 }  // namespace tamsor

@@ -11,13 +11,11 @@
 namespace tamsor {
 namespace {
 
-constexpr int32_t kPunchDone = 5;
-
 constexpr AnswerMarker kPunchAnswers[] = {
-    {"您点击的太快了，休息下吧", 3},
-    {"请刷新页面后重试！", 4},
-    {"完成 每日打卡", kPunchDone},
-    {"您已签到完毕", 20},
+    {"您点击的太快了，休息下吧", MessageCode::clicked_too_fast},
+    {"请刷新页面后重试！", MessageCode::reload_and_retry},
+    {"完成 每日打卡", MessageCode::punched},
+    {"您已签到完毕", MessageCode::already_punched},
 };
 
 // Counted from 1970-01-01 08:00:00 local time: the Unix epoch as a clock in the forum's zone
@@ -42,7 +40,7 @@ std::string three_digits(int millisecond) {
 
 }  // namespace
 
-std::optional<int32_t> classify_punch_answer(std::string_view answer) {
+std::optional<MessageCode> classify_punch_answer(std::string_view answer) {
     return first_marker_code(answer, kPunchAnswers);
 }
 
@@ -80,31 +78,31 @@ std::string punch_timestamp(bool seconds_only) {
     return punch_timestamp(millisecond_reading, seconds_reading, seconds_only);
 }
 
-void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view) {
+void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view, const Network& net) {
     const std::string timestamp = punch_timestamp();
     HttpRequest request;
     // The tokens are hex texts the forum handed out; they go back exactly as received.
     request.url = hosts.forum_base_url() +
                   "/jobcenter.php?action=punch&ajax=1&punchverify=" + state.punch_verify +
                   "&nowtime=" + timestamp + "&verify=" + state.verify_hash;
-    request.method = static_cast<int>(HttpMethod::post);
+    request.method = HttpMethod::post;
     request.post_text = "step=2";
-    const HttpResponse response = http_request(request);
+    const HttpResponse response = net.request(request);
     if (response.error == HttpError::cancelled) {
         return;  // the user gave it up with Esc and knows it brought nothing
     }
     const std::string answer = answer_text(response);
 
-    const std::optional<int32_t> code = classify_punch_answer(answer);
+    const std::optional<MessageCode> code = classify_punch_answer(answer);
     if (!code && is_sign_in_page(answer)) {
         view.session_ended();
         return;
     }
     // Whatever came back, the user learns whether the punch counted: silence would leave them
     // guessing, and "already punched" or a success would be claims the forum never made.
-    state.message_code = code.value_or(no_answer_code);
+    state.message_code = code.value_or(MessageCode::no_answer);
     view.show_message();
-    if (code == kPunchDone) {
+    if (code == MessageCode::punched) {
         view.start_profile_worker();
     }
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "forum/forum_hosts.h"
+#include "forum/message_texts.h"
 #include "forum/shared_state.h"
+#include "http/network.h"
 
 namespace tamsor {
 
@@ -33,12 +34,12 @@ public:
     virtual void session_ended() = 0;         // the forum answered with its sign-in form
 };
 
-// 3 too fast, 4 reload and retry, 5 punched, 20 already punched; nullopt for an unknown answer.
-std::optional<int32_t> classify_punch_answer(std::string_view answer);
+// Too fast, reload and retry, punched or already punched; nullopt for an unknown answer.
+std::optional<MessageCode> classify_punch_answer(std::string_view answer);
 
 // Sends the punch and shows the forum's answer. The sign-in form as answer reports the session
 // over; no answer, or one of no known kind, shows that the forum did not answer.
-
-void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view);
+void daily_punch(const ForumHosts& hosts, SharedState& state, PunchView& view,
+                 const Network& net = real_network());
 
 }  // namespace tamsor

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
+#include "forum/message_texts.h"
 #include "http/http_request.h"
 #include "regex/regex_object.h"
 
@@ -12,7 +12,7 @@ namespace tamsor {
 // It is read and written on the window thread only; workers report values through their views
 // and the window layer stores them here.
 struct SharedState {
-    int32_t message_code = 0;
+    MessageCode message_code{};  // 0 until an operation sets one
     std::string punch_verify;
     std::string verify_hash;
     std::string home_page_text;

@@ -96,12 +96,12 @@ ThreadStatusStep thread_list_status_step(std::string_view current, int row, int 
     return {};
 }
 
-void load_thread_list(const ForumHosts& /*hosts*/, ThreadListView& view) {
+void load_thread_list(const ForumHosts& /*hosts*/, ThreadListView& view, const Network& net) {
     RegexObject regex;
     view.clear_thread_lists();
     view.set_fetch_enabled(false);
 
-    ForumAnswer answer = fetch_forum_page_plain(view.board_address());
+    ForumAnswer answer = fetch_forum_page_plain(view.board_address(), net);
     const PageVerdict verdict = judge_page(answer);
     // An error page or the sign-in form is no board: it is read as an empty page, so the board
     // information the lists were shown with goes with them.

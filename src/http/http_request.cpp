@@ -14,17 +14,16 @@ HttpResponse http_request(const HttpRequest& request) {
         const std::string jar = request.cookies.value_or("");
         response.extra_headers = request_rules::complete_header_block(
             request.extra_headers, wire_address(request.url), jar);
-        const std::string verb = request_rules::verb_for(request.method);
         response.post_bytes = request.post_bytes;
         // Only a POST carries a body: one on a GET or HEAD has no meaning, and a server that does
         // not read it would take it for the start of the next request on the connection.
-        if (verb == "POST" && response.post_bytes.empty()) {
+        if (request.method == HttpMethod::post && response.post_bytes.empty()) {
             response.post_bytes = utf8_to_gbk(request.post_text);
         }
 
         TransferPlan plan;
         plan.url = request.url;
-        plan.verb = verb;
+        plan.method = request.method;
         plan.body = response.post_bytes;
         plan.header_lines = request_rules::header_lines(response.extra_headers);
         plan.agent = request_rules::agent_for(request.extra_headers);

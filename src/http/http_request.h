@@ -11,12 +11,12 @@ namespace tamsor {
 // Raw bytes: a page body, a picture, a request body.
 using ByteArray = std::string;
 
-enum class HttpMethod { get = 0, post = 1, head = 2 };
+enum class HttpMethod { get, post, head };
 
 struct HttpRequest {
-    std::string url;        // "http://..." or "https://..."; without a scheme it is taken as http
-    int method = 0;         // 0 GET, 1 POST, 2 HEAD; anything else is GET
-    std::string post_text;  // UTF-8; sent as GBK when post_bytes is empty and the verb is POST
+    std::string url;  // "http://..." or "https://..."; without a scheme it is taken as http
+    HttpMethod method = HttpMethod::get;
+    std::string post_text;  // UTF-8; sent as GBK when post_bytes is empty and the method is POST
     // The caller's own cookie jar. When supplied, the process-wide cookie store is neither
     // used nor changed, and the response carries the merged jar.
     std::optional<std::string> cookies;

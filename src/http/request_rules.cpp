@@ -17,17 +17,6 @@ void append_line(std::string& block, std::string_view line) {
 
 }  // namespace
 
-std::string verb_for(int method) {
-    switch (method) {
-        case 1:
-            return "POST";
-        case 2:
-            return "HEAD";
-        default:
-            return "GET";
-    }
-}
-
 bool is_secure(std::string_view url) {
     return to_lower_ascii(url.substr(0, 5)) == "https";
 }

@@ -11,9 +11,6 @@ namespace tamsor::request_rules {
 inline constexpr std::string_view kDefaultAgent =
     "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 
-// "POST" for 1, "HEAD" for 2, "GET" for anything else.
-std::string verb_for(int method);
-
 // True when the URL's scheme is https (any letter case).
 bool is_secure(std::string_view url);
 

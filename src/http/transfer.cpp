@@ -197,17 +197,17 @@ bool set_common_options(CURL* easy, const TransferPlan& plan, const HttpLimits& 
 }
 
 // False when libcurl refuses the proxy setting.
-bool set_hop_options(CURL* easy, const std::string& url, const std::string& verb,
-                     std::string_view body, const std::string& proxy, HopState* state) {
+bool set_hop_options(CURL* easy, const std::string& url, HttpMethod method, std::string_view body,
+                     const std::string& proxy, HopState* state) {
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     // An empty proxy is a direct connection, also when the environment names a proxy.
     if (!curl_runtime::set_text_option(easy, CURLOPT_PROXY, proxy.c_str())) {
         return false;
     }
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-    if (verb == "HEAD") {
+    if (method == HttpMethod::head) {
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-    } else if (verb == "POST") {
+    } else if (method == HttpMethod::post) {
         curl_easy_setopt(easy, CURLOPT_POST, 1L);
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
         curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.empty() ? "" : body.data());
@@ -327,12 +327,13 @@ HttpError error_for(CURLcode code, const HopState& state) {
 }
 
 // A 303 turns every request but HEAD into a GET; 301 and 302 turn a POST into a GET, as
-// browsers do. 307 and 308 keep the verb and the body.
-std::string verb_after_redirect(const std::string& verb, long status) {
-    if ((status == 303 && verb != "HEAD") || ((status == 301 || status == 302) && verb == "POST")) {
-        return "GET";
+// browsers do. 307 and 308 keep the method and the body.
+HttpMethod method_after_redirect(HttpMethod method, long status) {
+    if ((status == 303 && method != HttpMethod::head) ||
+        ((status == 301 || status == 302) && method == HttpMethod::post)) {
+        return HttpMethod::get;
     }
-    return verb;
+    return method;
 }
 
 // The proxy serves some hops only; an empty one is a direct connection.
@@ -367,7 +368,7 @@ TransferResult transfer(const TransferPlan& plan) {
     }
 
     std::string url = first_url;
-    std::string verb = plan.verb;
+    HttpMethod method = plan.method;
     for (long redirects = 0;; ++redirects) {
         // The request's own headers go to its own host only; elsewhere without Cookie and Referer.
         result.from_request_origin = redirects == 0 || credentials_may_follow(first_url, url);
@@ -379,9 +380,9 @@ TransferResult transfer(const TransferPlan& plan) {
         }
         HopState state;
         state.max_body = limits.max_body_bytes;
-        std::string_view body = verb == "POST" ? plan.body : std::string_view();
+        std::string_view body = method == HttpMethod::post ? plan.body : std::string_view();
         const std::string proxy = hop_proxy(plan, url);
-        if (!set_hop_options(easy.get(), url, verb, body, proxy, &state)) {
+        if (!set_hop_options(easy.get(), url, method, body, proxy, &state)) {
             result.error = HttpError::setup_refused;
             return result;
         }
@@ -410,7 +411,7 @@ TransferResult transfer(const TransferPlan& plan) {
         // The target is the server's own bytes, not the program's text: the transport sends them
         // back as they came, escaping those a request line cannot carry.
         url = location;
-        verb = verb_after_redirect(verb, result.status);
+        method = method_after_redirect(method, result.status);
     }
 }
 

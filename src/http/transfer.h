@@ -12,7 +12,7 @@ namespace tamsor {
 
 struct TransferPlan {
     std::string url;
-    std::string verb = "GET";               // "GET", "POST" or "HEAD"
+    HttpMethod method = HttpMethod::get;
     std::string_view body;                  // sent with POST only
     std::vector<std::string> header_lines;  // sent as given; empty leaves the transport's own
     std::string agent;

@@ -1,6 +1,6 @@
 #include "text/wipe.h"
 
-#include <string.h>
+#include <string.h>  // NOLINT(modernize-deprecated-headers): explicit_bzero is glibc's
 
 namespace tamsor {
 

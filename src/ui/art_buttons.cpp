@@ -69,8 +69,10 @@ void draw_glyph(QPainter& painter, Glyph glyph, const QRectF& box, QRgb ink) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(QColor(ink));
             for (int i = 0; i < 4; ++i) {
+                const int column = i % 2;
+                const int row = i / 2;
                 const QPointF corner =
-                    box.topLeft() + QPointF((i % 2) * (s - cell), (i / 2) * (s - cell));
+                    box.topLeft() + QPointF(column * (s - cell), row * (s - cell));
                 painter.drawRoundedRect(QRectF(corner, QSizeF(cell, cell)), s * 0.08, s * 0.08);
             }
             return;

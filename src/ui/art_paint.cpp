@@ -95,7 +95,7 @@ QString font_family(const QString& wanted) {
     if (found != resolved.constEnd()) {
         return *found;
     }
-    const QString family =
+    QString family =
         !wanted.isEmpty() && QFontDatabase::hasFamily(wanted) ? wanted : find_cjk_family();
     resolved.insert(wanted, family);
     return family;

@@ -45,7 +45,7 @@ enum class ButtonArt {
     fetch_post,         // 72 x 56, circular button reading "获取"
 };
 // The looks drawn for `ratio` device pixels per logical pixel (at least 1, in quarter steps).
-const ButtonLooks& button_looks(ButtonArt art, qreal ratio);
+const ButtonLooks& button_looks(ButtonArt button, qreal ratio);
 
 // Decorations and panels. Each panel leaves plain room where the windows lay their controls over
 // it, with its fixed captions just left of those controls; both take the controls' rectangles

@@ -35,7 +35,7 @@ public:
         relay_->post(
             [window = window_, text = std::string(link)] { window->add_board_link(text); });
     }
-    void status_step(int phase) override {
+    void status_step(DirectoryPhase phase) override {
         relay_->post([window = window_, phase] { window->directory_status_step(phase); });
     }
     void show_failure(std::string_view caption) override {
@@ -271,7 +271,7 @@ void BoardBrowserWindow::add_board_link(std::string_view link) {
     board_links_->addItem(qtext(link));
 }
 
-void BoardBrowserWindow::directory_status_step(int phase) {
+void BoardBrowserWindow::directory_status_step(DirectoryPhase phase) {
     std::optional<std::string> next =
         tamsor::directory_status_step(directory_status_->text().toStdString(), phase);
     if (next) {

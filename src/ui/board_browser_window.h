@@ -38,7 +38,7 @@ public:
     void clear_board_lists();
     void add_board_name(std::string_view name);
     void add_board_link(std::string_view link);
-    void directory_status_step(int phase);
+    void directory_status_step(DirectoryPhase phase);
     void show_directory_failure(std::string_view caption);
 
 private:

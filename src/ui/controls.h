@@ -54,21 +54,21 @@ struct TextLook {
 // Labels draw no background of their own, so a label on a picture shows the picture around its
 // text (the "transparent label" of the layouts is the same control). They show their caption as
 // plain text, never as markup.
-QLabel* make_label(QWidget* parent, const QString& name, const QRect& place, const QString& caption,
+QLabel* make_label(QWidget* parent, const QString& name, const QRect& rect, const QString& caption,
                    const TextLook& look = {});
 // Changes a label's caption and the name assistive technology reads with it, empty included.
 void set_caption(QLabel* label, const QString& caption);
 
 enum class EditBorder { single_line, none };
-QLineEdit* make_line_edit(QWidget* parent, const QString& name, const QRect& place,
+QLineEdit* make_line_edit(QWidget* parent, const QString& name, const QRect& rect,
                           const QString& role, EditBorder border, const TextLook& look = {});
-QPlainTextEdit* make_text_box(QWidget* parent, const QString& name, const QRect& place,
+QPlainTextEdit* make_text_box(QWidget* parent, const QString& name, const QRect& rect,
                               const QString& role, const TextLook& look = {});
-QListWidget* make_list(QWidget* parent, const QString& name, const QRect& place,
-                       const QString& role, const QFont& font);
-QGroupBox* make_group(QWidget* parent, const QString& name, const QRect& place,
+QListWidget* make_list(QWidget* parent, const QString& name, const QRect& rect, const QString& role,
+                       const QFont& font);
+QGroupBox* make_group(QWidget* parent, const QString& name, const QRect& rect,
                       const QString& caption, const QFont& font);
-QCheckBox* make_check_box(QWidget* parent, const QString& name, const QRect& place,
+QCheckBox* make_check_box(QWidget* parent, const QString& name, const QRect& rect,
                           const QString& caption, const QFont& font);
 
 // Program texts are UTF-8.

@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include <string.h>
+#include <string.h>  // NOLINT(modernize-deprecated-headers): explicit_bzero is glibc's
 
 #include "ui/artwork.h"
 #include "ui/controls.h"

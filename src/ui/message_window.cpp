@@ -28,9 +28,9 @@ MessageWindow::MessageWindow(WindowHost& host)
 }
 
 void MessageWindow::created() {
-    int32_t code = host_.state().message_code;
+    const MessageCode code = host_.state().message_code;
     set_caption(text_, qtext(message_texts(code)));
-    if (code == 2) {
+    if (code == MessageCode::wrong_captcha) {
         if (auto* login = host_.window_as<LoginWindow>(WindowKind::login)) {
             login->clear_captcha_code();
         }

@@ -47,11 +47,12 @@ public:
     // Ends the process at once with exit code 0.
     virtual void end_program() = 0;
 
+    WindowHost(const WindowHost&) = delete;
+    WindowHost& operator=(const WindowHost&) = delete;
+
 protected:
     WindowHost() = default;
     ~WindowHost() = default;
-    WindowHost(const WindowHost&) = delete;
-    WindowHost& operator=(const WindowHost&) = delete;
 };
 
 }  // namespace tamsor::ui

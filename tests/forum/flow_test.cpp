@@ -43,13 +43,13 @@ TEST_F(ForumFlow, WrongCaptchaWrongPasswordThenSignedIn) {
     EXPECT_EQ(attempt_login(view, {"demo", "demo123", "0000"}),
               std::make_pair(Lines{"form", "message:2", "captcha:png"},
                              expected_form("demo", "demo123", "0000")));
-    EXPECT_EQ(state.message_code, 2);
+    EXPECT_EQ(state.message_code, MessageCode::wrong_captcha);
 
     std::string code = sim.last_captcha_code();
     EXPECT_EQ(attempt_login(view, {"demo", "demo124", code}),
               std::make_pair(Lines{"form", "message:1", "captcha:png"},
                              expected_form("demo", "demo124", code)));
-    EXPECT_EQ(state.message_code, 1);
+    EXPECT_EQ(state.message_code, MessageCode::wrong_name_or_password);
 
     // The second demo account is "论坛老友" with the password "p&ss=中文1".
     code = sim.last_captcha_code();
@@ -58,7 +58,7 @@ TEST_F(ForumFlow, WrongCaptchaWrongPasswordThenSignedIn) {
                                                                        "p&ss=\xD6\xD0\xCE\xC4"
                                                                        "1",
                                                                        code)));
-    EXPECT_EQ(state.message_code, 0);
+    EXPECT_EQ(state.message_code, MessageCode::signed_in);
     EXPECT_EQ(sim.request_log().size(), 1u) << "a sign-in fetches no captcha";
 }
 
@@ -110,7 +110,7 @@ TEST_F(ForumFlow, PunchRefreshesTheProfileThenAlreadyPunchedThenTooFast) {
                    "&punchverify=" +
                    state.punch_verify + "&nowtime=[0-9]{13}&verify=" + state.verify_hash)));
     // What the window layer does with "profile worker".
-    std::thread(profile_worker, hosts, profile).join();
+    std::thread(profile_worker, hosts, profile, real_network()).join();
     EXPECT_EQ(state.db_balance, "8858");
 
     std::this_thread::sleep_for(std::chrono::milliseconds(350));
@@ -122,7 +122,7 @@ TEST_F(ForumFlow, PunchRefreshesTheProfileThenAlreadyPunchedThenTooFast) {
 
 TEST_F(ForumFlow, DirectoryThenBoardThenPost) {
     auto directory = std::make_shared<testing::RecordingDirectoryView>();
-    std::thread(board_directory_worker, hosts, directory).join();
+    std::thread(board_directory_worker, hosts, directory, real_network()).join();
     Lines expected{"clear"};
     for (const sim::Board& board : sim::boards()) {
         expected.push_back("name:" + board.name);
@@ -280,7 +280,7 @@ TEST_F(ForumFlow, OneDirectoryLoadPerViewAtATime) {
     const size_t rows = 1 + 2 * sim::boards().size();
     auto first = std::make_shared<HeldDirectoryView>();
     std::future<void> entered = first->entered.get_future();
-    std::thread running(board_directory_worker, hosts, first);
+    std::thread running(board_directory_worker, hosts, first, real_network());
     entered.wait();
     // A second click on the same browser starts nothing; another browser loads at once.
     board_directory_worker(hosts, first);

@@ -48,6 +48,11 @@ inline std::string picture_kind(const ByteArray& picture) {
                                              : "other";
 }
 
+// A message code by its number, so the logs pin the numbers message_code holds.
+inline std::string code_number(MessageCode code) {
+    return std::to_string(static_cast<int32_t>(code));
+}
+
 class RecordingLoginView : public LoginView {
 public:
     explicit RecordingLoginView(SharedState& state) : state_(state) {}
@@ -58,7 +63,7 @@ public:
     void show_captcha(const ByteArray& picture) override {
         log.add("captcha", picture_kind(picture));
     }
-    void show_message() override { log.add("message", std::to_string(state_.message_code)); }
+    void show_message() override { log.add("message", code_number(state_.message_code)); }
 
     LoginForm form;
     CallLog log;
@@ -93,7 +98,7 @@ private:
 class RecordingPunchView : public PunchView {
 public:
     explicit RecordingPunchView(SharedState& state) : state_(state) {}
-    void show_message() override { log.add("message", std::to_string(state_.message_code)); }
+    void show_message() override { log.add("message", code_number(state_.message_code)); }
     void start_profile_worker() override { log.add("profile worker"); }
     void session_ended() override { log.add("session ended"); }
 
@@ -109,7 +114,7 @@ public:
     void clear_lists() override { log.add("clear"); }
     void add_board_name(std::string_view name) override { log.add("name", name); }
     void add_board_link(std::string_view link) override { log.add("link", link); }
-    void status_step(int phase) override {
+    void status_step(DirectoryPhase phase) override {
         caption = directory_status_step(caption, phase).value_or(caption);
     }
     void show_failure(std::string_view failure) override { caption = failure; }
@@ -144,7 +149,7 @@ public:
     explicit RecordingPostView(SharedState& state) : state_(state) {}
     std::string post_id() override { return id; }
     std::string post_address() override { return address; }
-    void show_message() override { log.add("message", std::to_string(state_.message_code)); }
+    void show_message() override { log.add("message", code_number(state_.message_code)); }
     void show_popup_picture(const ByteArray& picture) override {
         log.add("popup", picture_kind(picture));
     }

@@ -16,15 +16,16 @@ const ForumHosts kHosts{"127.0.0.1:18080", "127.0.0.1:18081"};
 
 struct AnswerRow {
     std::string answer;
-    std::optional<int32_t> code;
+    std::optional<MessageCode> code;
 };
 
 TEST(Answers, FirstMarkerInTableOrderDecides) {
     const std::string signed_in = "content=\"0;url=http://127.0.0.1:18081\"";
     const AnswerRow login_rows[] = {
-        {signed_in + "验证码输入不正确", 2},
-        {"登录失败,请检查用户名和密码是否输入正确" + signed_in, 1},
-        {signed_in, 0},
+        {signed_in + "验证码输入不正确", MessageCode::wrong_captcha},
+        {"登录失败,请检查用户名和密码是否输入正确" + signed_in,
+         MessageCode::wrong_name_or_password},
+        {signed_in, MessageCode::signed_in},
         {"url=http://127.0.0.2:18081", std::nullopt},
         {"登录失败，请检查用户名和密码是否输入正确", std::nullopt},  // full-width comma
     };
@@ -32,17 +33,17 @@ TEST(Answers, FirstMarkerInTableOrderDecides) {
         EXPECT_EQ(classify_login_answer(kHosts, row.answer), row.code) << row.answer;
     }
     const AnswerRow punch_rows[] = {
-        {"您已签到完毕 完成 每日打卡", 5},
-        {"完成 每日打卡 请刷新页面后重试！", 4},
-        {"请刷新页面后重试！您点击的太快了，休息下吧", 3},
-        {"您已签到完毕", 20},
+        {"您已签到完毕 完成 每日打卡", MessageCode::punched},
+        {"完成 每日打卡 请刷新页面后重试！", MessageCode::reload_and_retry},
+        {"请刷新页面后重试！您点击的太快了，休息下吧", MessageCode::clicked_too_fast},
+        {"您已签到完毕", MessageCode::already_punched},
         {"完成每日打卡", std::nullopt},
     };
     for (const AnswerRow& row : punch_rows) {
         EXPECT_EQ(classify_punch_answer(row.answer), row.code) << row.answer;
     }
-    EXPECT_EQ(message_texts(20), "您已签到过了！");
-    EXPECT_EQ(message_texts(7), "");
+    EXPECT_EQ(message_texts(MessageCode::already_punched), "您已签到过了！");
+    EXPECT_EQ(message_texts(MessageCode{7}), "");
 }
 
 TEST(ProfileRestingStatus, TellsThePunchsChangeOnlyWhenBothBalancesAreNumbers) {
@@ -85,7 +86,9 @@ TEST(StatusSteps, DirectoryCountsRowsAndStopsWhereItsPhaseHasNoRow) {
     auto walk = [](int names, int links) {
         std::string caption = "状态：暂无获取";
         for (int i = 0; i < names + links; ++i) {
-            caption = directory_status_step(caption, i < names ? 1 : 2).value_or(caption);
+            caption = directory_status_step(
+                          caption, i < names ? DirectoryPhase::names : DirectoryPhase::links)
+                          .value_or(caption);
         }
         return caption;
     };

@@ -19,8 +19,9 @@ public:
         fuzz::check(page_.find(link) != std::string::npos, "a link is part of the page", link);
         ++links;
     }
-    void status_step(int phase) override {
-        fuzz::check(phase == (links > 0 ? 2 : 1), "steps follow the rows they count");
+    void status_step(DirectoryPhase phase) override {
+        fuzz::check(phase == (links > 0 ? DirectoryPhase::links : DirectoryPhase::names),
+                    "steps follow the rows they count");
         caption = directory_status_step(caption, phase).value_or(caption);
     }
     void show_failure(std::string_view failure) override {
@@ -43,7 +44,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckingDirectoryView view(fuzz::serve_page(fuzz::input_bytes(data, size)));
-    load_board_directory(fuzz::hosts(), view);
+    load_board_directory(fuzz::hosts(), view, fuzz::net());
     fuzz::check(view.clears == 1, "the lists are cleared once, first");
     fuzz::check(fuzz::pages_served() == (view.failed ? 1 : 2),
                 "the start page is read for names and for links, unless it is no page");

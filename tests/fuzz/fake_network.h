@@ -7,8 +7,8 @@
 #include "memory_network.h"
 #include "text/charset.h"
 
-// The readers fed whole pages without a network: every fetch of `page_url` answers the fuzz
-// input and every other address (pictures) answers nothing.
+// The readers fed whole pages without a network: through net(), every fetch of `page_url` answers
+// the fuzz input and every other address (pictures) answers nothing.
 namespace tamsor::fuzz {
 
 inline constexpr std::string_view page_url = "http://127.0.0.1:2/";
@@ -17,6 +17,10 @@ inline constexpr std::string_view forum_host = "127.0.0.1:2";  // page_url is it
 
 inline ForumHosts hosts() {
     return {std::string(account_host), std::string(forum_host)};
+}
+
+inline const Network& net() {
+    return memory_network::network();
 }
 
 // Answers page_url with these bytes from now on; the text the reader will see.

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string page = fuzz::serve_page(fuzz::input_bytes(data, size));
     SharedState state;
     CheckingPostView view(page);
-    read_post(fuzz::hosts(), state, view);
+    read_post(fuzz::hosts(), state, view, fuzz::net());
     // The address the picture viewer would open is one the page named.
     fuzz::check(
         state.viewer_image_url.empty() || page.find(state.viewer_image_url) != std::string::npos,

@@ -32,7 +32,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckingProfileView view(fuzz::serve_page(fuzz::input_bytes(data, size)));
-    fetch_profile(fuzz::hosts(), view);
+    fetch_profile(fuzz::hosts(), view, std::nullopt, fuzz::net());
     fuzz::check(fuzz::pages_served() == 1, "one fetch of the home page");
     // A page with the account climbs to rest; one without, or none, says so after the first step.
     const bool read = view.statuses == 11 && view.last_status == "状态：暂无操作";

@@ -34,7 +34,7 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::serve_page(fuzz::input_bytes(data, size));
     CheckingThreadListView view;
-    load_thread_list(fuzz::hosts(), view);
+    load_thread_list(fuzz::hosts(), view, fuzz::net());
     fuzz::check(view.clears == 1, "the lists are cleared once");
     fuzz::check(view.fetch_enabled, "the fetch button is usable again whatever the page held");
     fuzz::check(fuzz::pages_served() == 1, "one fetch of the board page");

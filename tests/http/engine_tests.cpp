@@ -25,24 +25,19 @@ std::string expected_head(const std::string& target, const RawServer& server) {
 
 TEST_F(Engine, GetSendsExactlyTheDefaultBlockAndNoBody) {
     RawServer server(answer(kOkAnswer));
-    for (int method : {0, 7}) {
-        HttpRequest request;
-        request.url = server.url("/p?q=1");
-        request.method = method;
-        request.post_text = "ignored=1";
-        request.post_bytes = "ignored too";
-        HttpResponse response = http_request(request);
-        EXPECT_EQ(response.body, "ok");
-        EXPECT_EQ(response.status, 200);
-        EXPECT_EQ(response.extra_headers, default_block(request.url));
-    }
+    HttpRequest request;  // GET unless told otherwise
+    request.url = server.url("/p?q=1");
+    request.post_text = "ignored=1";
+    request.post_bytes = "ignored too";
+    HttpResponse response = http_request(request);
+    EXPECT_EQ(response.body, "ok");
+    EXPECT_EQ(response.status, 200);
+    EXPECT_EQ(response.extra_headers, default_block(request.url));
     auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 2u);
-    for (const auto& recorded : requests) {
-        auto [head, body] = head_and_body(recorded);
-        EXPECT_EQ(head, "GET" + expected_head(" /p?q=1", server));
-        EXPECT_EQ(body, "");
-    }
+    ASSERT_EQ(requests.size(), 1u);
+    auto [head, body] = head_and_body(requests[0]);
+    EXPECT_EQ(head, "GET" + expected_head(" /p?q=1", server));
+    EXPECT_EQ(body, "");
 }
 
 TEST_F(Engine, CallerHeadersAndAgentAreSentOnce) {
@@ -63,16 +58,17 @@ TEST_F(Engine, CallerHeadersAndAgentAreSentOnce) {
 TEST_F(Engine, PostSendsTheBodyAsGbkBytesAndHeadSendsNone) {
     RawServer server(answer(kOkAnswer));
     struct Case {
-        int method;
+        HttpMethod method;
         std::string post_text, post_bytes, sent;
     };
     const Case cases[] = {
-        {1, "step=2", "", "step=2"},
-        {1, "name=中文", "", "name=\xD6\xD0\xCE\xC4"},
-        {1, "text loses", std::string("b\0y\xFF", 4), std::string("b\0y\xFF", 4)},
-        {1, "", "", ""},
-        {1, "", std::string(2 << 20, 'z'), std::string(2 << 20, 'z')},  // no "Expect:" wait
-        {2, "q=1", "", ""},  // HEAD, like GET, sends no body
+        {HttpMethod::post, "step=2", "", "step=2"},
+        {HttpMethod::post, "name=中文", "", "name=\xD6\xD0\xCE\xC4"},
+        {HttpMethod::post, "text loses", std::string("b\0y\xFF", 4), std::string("b\0y\xFF", 4)},
+        {HttpMethod::post, "", "", ""},
+        {HttpMethod::post, "", std::string(2 << 20, 'z'),
+         std::string(2 << 20, 'z')},        // no "Expect:" wait
+        {HttpMethod::head, "q=1", "", ""},  // HEAD, like GET, sends no body
     };
     for (const auto& c : cases) {
         HttpRequest request;
@@ -89,7 +85,7 @@ TEST_F(Engine, PostSendsTheBodyAsGbkBytesAndHeadSendsNone) {
     for (size_t i = 0; i < requests.size(); ++i) {
         auto [head, body] = head_and_body(requests[i]);
         std::string expected =
-            cases[i].method == 2
+            cases[i].method == HttpMethod::head
                 ? "HEAD" + expected_head(" /post", server)
                 : "POST" + expected_head(" /post", server) +
                       "\r\nContent-Length: " + std::to_string(cases[i].sent.size());
@@ -103,7 +99,7 @@ TEST_F(Engine, HeadGetsHeadersOnly) {
         "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nX-Kind: head\r\nConnection: close\r\n\r\n"));
     HttpRequest request;
     request.url = server.url("/h");
-    request.method = 2;
+    request.method = HttpMethod::head;
     HttpResponse response = http_request(request);
     EXPECT_EQ(response.error, HttpError::none);
     EXPECT_EQ(response.status, 200);
@@ -213,7 +209,8 @@ TEST_F(Redirects, FollowedHopsReturnTheFinalResponse) {
 
     HttpRequest post;
     post.url = server_.url("/from");
-    post.method = 1;  // a form post answered with 302 is fetched with GET, as browsers do
+    post.method =
+        HttpMethod::post;  // a form post answered with 302 is fetched with GET, as browsers do
     EXPECT_EQ(http_request(post).body, "arrived by GET");
     EXPECT_EQ(fetch_url_bytes(server_.url("/from")), "arrived by GET");
 }

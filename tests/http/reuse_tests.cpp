@@ -108,7 +108,7 @@ TEST_F(Engine, ConnectionsTheServerClosedAreNotFailures) {
         EXPECT_EQ(get(server.url("/a")).body, "ok") << round;
         HttpRequest post;
         post.url = server.url("/b");
-        post.method = 1;  // POST
+        post.method = HttpMethod::post;
         post.post_text = "x=1";
         EXPECT_EQ(http_request(post).body, "ok") << round;
     }

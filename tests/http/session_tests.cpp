@@ -37,7 +37,7 @@ protected:
     HttpResponse post(const std::string& path) {
         HttpRequest request;
         request.url = server_.url(path);
-        request.method = 1;
+        request.method = HttpMethod::post;
         request.post_text = "step=2";
         return http_request(request);
     }

@@ -32,7 +32,7 @@ TEST_F(Engine, HttpsCarriesTheSessionOfBothFetches) {
     EXPECT_EQ(fetch_url_bytes(server.url("/set")), "set");
     HttpRequest request;
     request.url = server.url("/echo");
-    request.method = 1;
+    request.method = HttpMethod::post;
     request.post_text = "step=2";
     const HttpResponse answer = http_request(request);
     EXPECT_EQ(answer.error, HttpError::none);

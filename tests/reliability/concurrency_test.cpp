@@ -26,7 +26,7 @@ TEST_F(Concurrency, OverlappingProfileFetchesEachFinishWithTheSameValues) {
     std::vector<std::thread> runs;
     for (int i = 0; i < kRuns; ++i) {
         views.push_back(std::make_shared<testing::RecordingProfileView>(states[i]));
-        runs.emplace_back(profile_worker, hosts, views.back());
+        runs.emplace_back(profile_worker, hosts, views.back(), real_network());
     }
     for (std::thread& run : runs) {
         run.join();
@@ -74,7 +74,7 @@ TEST_F(Concurrency, AnAbandonedDirectoryLoadStopsWaitingForAStalledForum) {
     sim.set_fault(sim::Fault::stall);  // half the start page, then silence for a long while
     auto outcome = std::make_shared<WatchedDirectoryView::Outcome>();
     auto view = std::make_shared<WatchedDirectoryView>(outcome);
-    std::thread running(board_directory_worker, hosts, view);
+    std::thread running(board_directory_worker, hosts, view, real_network());
     const auto asked_at = std::chrono::steady_clock::now();
     while (sim.request_log().empty() &&
            std::chrono::steady_clock::now() - asked_at < std::chrono::seconds(10)) {

@@ -65,7 +65,7 @@ protected:
         program_->close_window(WindowKind::post_viewer);
         program_->state().viewer_image_url = picture_;
         program_->open_window_modal(WindowKind::image_viewer);
-        program_->state().message_code = 5;
+        program_->state().message_code = MessageCode::punched;
         program_->open_window_modal(WindowKind::message);
     }
 

@@ -146,7 +146,7 @@ TEST_F(Login, CookieOfTheAnswerSignsInOnTheForumHost) {
     http_request(request);
     const auto& demo = sim::Simulator::demo_accounts()[0];
     request.url = account_url("/index.php");
-    request.method = 1;
+    request.method = HttpMethod::post;
     request.post_bytes = login_body(demo.name, demo.password, sim.last_captcha_code());
     HttpResponse answer = http_request(request);
     EXPECT_TRUE(contains(answer.new_cookies, "tamsor_auth="));

@@ -263,7 +263,7 @@ TEST_F(Charsets, Utf8PagesHoldTheSameTextAndSaySo) {
     auto fetch = [](const std::string& address) {
         HttpRequest request;
         request.url = address;
-        request.method = contains(address, "punch") ? 1 : 0;
+        request.method = contains(address, "punch") ? HttpMethod::post : HttpMethod::get;
         request.post_text = "step=2";
         return http_request(request);
     };

@@ -36,7 +36,7 @@ TEST_F(RequestLog, KeepsMethodTargetHeadersInOrderCookiesAndBody) {
     sim.clear_log();
     HttpRequest request;
     request.url = forum_url("/jobcenter.php?action=punch&ajax=1&punchverify=a&nowtime=1&verify=b");
-    request.method = 1;
+    request.method = HttpMethod::post;
     request.post_bytes = "step=2";
     request.extra_headers = "X-Zulu: 1\r\nX-Alpha: 2";
     http_request(request);
@@ -77,7 +77,7 @@ using Server = SimTest;
 TEST_F(Server, HeadAnswersWithoutBody) {
     HttpRequest request;
     request.url = forum_url("/");
-    request.method = 2;
+    request.method = HttpMethod::head;
     HttpResponse response = http_request(request);
     EXPECT_EQ(response.status, 200);
     EXPECT_TRUE(response.body.empty());

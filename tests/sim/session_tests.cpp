@@ -20,7 +20,7 @@ protected:
         request.url = forum_url(path);
         request.no_redirect = true;
         if (punch) {
-            request.method = 1;
+            request.method = HttpMethod::post;
             request.post_bytes = "step=2";
         }
         return http_request(request);
@@ -40,7 +40,7 @@ protected:
                 << redirect.response_headers;
             HttpRequest followed;
             followed.url = forum_url(path);
-            followed.method = punch ? 1 : 0;
+            followed.method = punch ? HttpMethod::post : HttpMethod::get;
             followed.post_bytes = punch ? "step=2" : "";
             EXPECT_TRUE(is_sign_in_page(text_of(http_request(followed))));
         }

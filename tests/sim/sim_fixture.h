@@ -48,7 +48,7 @@ protected:
     static HttpResponse post(const std::string& url, const std::string& body) {
         HttpRequest request;
         request.url = url;
-        request.method = 1;
+        request.method = HttpMethod::post;
         request.post_bytes = body;
         return http_request(request);
     }

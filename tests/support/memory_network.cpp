@@ -1,12 +1,8 @@
 #include "memory_network.h"
 
-#include <time.h>
-
 #include <map>
 
-#include "http/http_request.h"
-
-namespace tamsor {
+namespace tamsor::memory_network {
 namespace {
 
 std::map<std::string, std::string_view, std::less<>>& served() {
@@ -25,41 +21,41 @@ ByteArray answer(const std::string& url) {
     return ByteArray(found->second);
 }
 
-}  // namespace
-
-void memory_network::serve(const std::string& url, std::string_view bytes) {
-    served()[url] = bytes;
-}
-
-void memory_network::forget_all() {
-    served().clear();
-    answered = 0;
-}
-
-int memory_network::pages_answered() {
-    return answered;
-}
-
-HttpResponse http_request(const HttpRequest& request) {
+HttpResponse request(const HttpRequest& sent) {
     HttpResponse response;
-    response.body = answer(request.url);
+    response.body = answer(sent.url);
     response.status = response.body.empty() ? 0 : 200;
     return response;
 }
 
-PlainFetch fetch_url(const std::string& url) {
-    PlainFetch fetch;
-    fetch.body = answer(url);
-    fetch.status = fetch.body.empty() ? 0 : 200;
-    return fetch;
+PlainFetch fetch(const std::string& url) {
+    PlainFetch result;
+    result.body = answer(url);
+    result.status = result.body.empty() ? 0 : 200;
+    return result;
 }
 
-ByteArray fetch_url_bytes(const std::string& url) {
-    return answer(url);
+void no_pause(std::chrono::milliseconds /*length*/) {}
+
+constexpr Network kMemoryNetwork{&request, &fetch, &no_pause};
+
+}  // namespace
+
+const Network& network() {
+    return kMemoryNetwork;
 }
 
-}  // namespace tamsor
-
-extern "C" int nanosleep(const struct timespec*, struct timespec*) {
-    return 0;
+void serve(const std::string& url, std::string_view bytes) {
+    served()[url] = bytes;
 }
+
+void forget_all() {
+    served().clear();
+    answered = 0;
+}
+
+int pages_answered() {
+    return answered;
+}
+
+}  // namespace tamsor::memory_network

@@ -96,7 +96,7 @@ void ClientTest::sign_in_without_windows() {
     const sim::DemoAccount& account = sim::Simulator::demo_accounts().front();
     HttpRequest request;
     request.url = hosts.account_url("/index.php");
-    request.method = static_cast<int>(HttpMethod::post);
+    request.method = HttpMethod::post;
     request.post_text =
         login_form_body(hosts, {account.name, account.password, sim_.last_captcha_code()});
     ASSERT_EQ(http_request(request).status, 200);

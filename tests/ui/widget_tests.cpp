@@ -111,7 +111,7 @@ TEST_F(Windows, DraggingAnyPointMovesTheWindow) {
     EXPECT_EQ(login->pos(), QPoint(130, 120));
 
     // The message window stays put and on top.
-    program_->state().message_code = 7;
+    program_->state().message_code = MessageCode{7};  // a code without text
     Script script(stuck());
     QPoint message_before, message_after;
     bool on_top = false;
@@ -163,7 +163,7 @@ TEST_F(Windows, AWindowClosedInsideItsOwnHandlerLivesUntilTheHandlerReturns) {
         alive_after_close = !login.isNull();
     });
     // A modal window keeps the deletion waiting, as the login handler waits under it.
-    program_->state().message_code = 1;
+    program_->state().message_code = MessageCode::wrong_name_or_password;
     Script script(stuck());
     script.step(
         "message", [this] { return shown(WindowKind::message); },

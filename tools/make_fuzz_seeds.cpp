@@ -1,6 +1,6 @@
 // Writes the fuzz targets' first inputs from the simulated forum: the pages as the client
 // receives them (GBK bytes), under a normal run and under the faults that change page bodies.
-// Run once by hand when the pages change: make_seeds <corpus folder>
+// Run once by hand when the pages change: tamsor-make-fuzz-seeds <corpus folder>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -43,7 +43,7 @@ void sign_in(sim::Simulator& sim, const ForumHosts& hosts) {
     const sim::DemoAccount& account = sim::Simulator::demo_accounts()[0];
     HttpRequest login;
     login.url = hosts.account_url("/index.php");
-    login.method = 1;
+    login.method = HttpMethod::post;
     login.post_text =
         login_form_body(hosts, {account.name, account.password, sim.last_captcha_code()});
     const HttpResponse answer = http_request(login);
@@ -76,7 +76,7 @@ void save_pages(const ForumHosts& hosts, const std::string& suffix) {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::cerr << "usage: make_seeds <corpus folder>\n";
+        std::cerr << "usage: tamsor-make-fuzz-seeds <corpus folder>\n";
         return 2;
     }
     corpus_root = argv[1];
