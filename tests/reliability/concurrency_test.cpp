@@ -46,7 +46,7 @@ TEST_F(Concurrency, OverlappingProfileFetchesEachFinishWithTheSameValues) {
     // The runs took connections side by side and gave them back: the next fetch opens none.
     const int opened = sim.connections_accepted().forum;
     EXPECT_LE(opened, kRuns);
-    std::thread(profile_worker, hosts, views[0]).join();
+    std::thread(profile_worker, hosts, views[0], real_network()).join();
     EXPECT_EQ(sim.connections_accepted().forum, opened);
 }
 
