@@ -33,6 +33,7 @@ inline constexpr QSize size(376, 368);
 inline constexpr QRect post_id(97, 23, 132, 20);         // edit box 编辑框2, "输入帖子ID："
 inline constexpr QRect address(98, 58, 133, 18);         // edit box 编辑框3, "合成地址："
 inline constexpr QRect body(96, 95, 192, 96);            // text box 编辑框1, "帖子内容："
+inline constexpr QRect fetch(295, 138, 72, 56);          // picture button 图形按钮1
 inline constexpr QRect title(98, 216, 256, 24);          // label 帖子标题, "帖子标题："
 inline constexpr QRect board(98, 258, 128, 24);          // label 板块标签, "所属板块："
 inline constexpr QRect body_picture(16, 304, 80, 48);    // picture box 图片框2, "帖内图片"

@@ -49,7 +49,7 @@ PostViewerWindow::PostViewerWindow(WindowHost& host)
     QPalette body_palette = body_->palette();
     body_palette.setColor(QPalette::Base, body_orange);
     body_->setPalette(body_palette);
-    auto* fetch = new PictureButton(form, QStringLiteral("图形按钮1"), {295, 138, 72, 56},
+    auto* fetch = new PictureButton(form, QStringLiteral("图形按钮1"), post_form::fetch,
                                     ButtonArt::fetch_post, QStringLiteral("获取"));
     title_ = make_label(form, QStringLiteral("帖子标题"), post_form::title, waiting, {small, {}});
     board_ = make_label(form, QStringLiteral("板块标签"), post_form::board, waiting,

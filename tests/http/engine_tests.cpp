@@ -209,8 +209,8 @@ TEST_F(Redirects, FollowedHopsReturnTheFinalResponse) {
 
     HttpRequest post;
     post.url = server_.url("/from");
-    post.method =
-        HttpMethod::post;  // a form post answered with 302 is fetched with GET, as browsers do
+    // A form post answered with 302 is fetched with GET, as browsers do.
+    post.method = HttpMethod::post;
     EXPECT_EQ(http_request(post).body, "arrived by GET");
     EXPECT_EQ(fetch_url_bytes(server_.url("/from")), "arrived by GET");
 }
