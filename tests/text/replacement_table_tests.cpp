@@ -63,6 +63,14 @@ TEST(ReplacementTable, LaterRowsSeeWhatEarlierRowsJoinedOrPutIn) {
     }
 }
 
+// Titles are cleaned together only while the byte they are joined at stays a border: a row that
+// removes it or puts it in makes each title be cleaned on its own.
+TEST(ReplacementTable, RowsHoldingTheJoiningByteCleanEachTextOnItsOwn) {
+    const std::string zero(1, '\0');
+    expect_each_as_row_by_row(OwnedRows({{zero + "<", ""}}), {"a", "<b"});
+    expect_each_as_row_by_row(OwnedRows({{"x", zero}}), {"x", "y"});
+}
+
 // Random tables mostly over a few bytes, so that rows overlap, repeat, join and feed each other,
 // and some over more bytes than the table has bits for; texts from a few bytes to beyond the size
 // from which cleaned pieces are reused.
