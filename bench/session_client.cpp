@@ -37,7 +37,7 @@ int run_session(const ForumHosts& hosts, const std::string& name, const std::str
     clock.lap("login");
 
     auto profile = std::make_shared<testing::RecordingProfileView>(state);
-    std::thread(profile_worker, hosts, profile).join();
+    std::thread(profile_worker, hosts, profile, real_network()).join();
     clock.lap("profile");
 
     testing::RecordingPunchView punch(state);
@@ -45,7 +45,7 @@ int run_session(const ForumHosts& hosts, const std::string& name, const std::str
     clock.lap("punch");
 
     auto directory = std::make_shared<testing::RecordingDirectoryView>();
-    std::thread(board_directory_worker, hosts, directory).join();
+    std::thread(board_directory_worker, hosts, directory, real_network()).join();
     clock.lap("directory");
     const testing::Lines links = directory->log.values("link");
     if (links.empty()) {
