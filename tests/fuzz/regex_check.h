@@ -31,8 +31,8 @@ inline void check_matches(const RegexObject& regex, std::string_view subject) {
         for (int j = 1; j <= std::min(groups, 20); ++j) {
             int group_position = -2;
             const std::string group = regex.submatch_text(i, j, &group_position);
-            check(group_position >= -1 && group_position <= encoded_size, "a group lies in the subject",
-                  group);
+            check(group_position >= -1 && group_position <= encoded_size,
+                  "a group lies in the subject", group);
             check(group_position >= 0 || group.empty(), "a group that did not take part is empty");
             check(text.find(group) != std::string::npos, "a group is part of its match", group);
         }
