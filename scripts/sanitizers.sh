@@ -33,7 +33,12 @@ configure_and_build "$asan_dir" address,undefined ON "${all_tests[@]}"
 echo "asan build: $((SECONDS - start)) s"
 start=$SECONDS
 # A sanitizer report ends its test with a non-zero status, so ctest counts it as a failure.
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1 \
+# GCC 12's runtime (and LLVM's up to 16) mistakes a dynamic TLS block that happens to start at a
+# certain page offset for an old glibc's block header and reads bogus bounds from it; the leak
+# checker's tracer then dies at exit ("Tracer caught signal 11", about one run in fifty of a
+# window test, no leak reported). Not watching __tls_get_addr avoids the misreading.
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1:\
+intercept_tls_get_addr=0 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     ctest --test-dir "$asan_dir" --output-on-failure -j "$jobs" --timeout 300
 echo "asan tests: $((SECONDS - start)) s"
