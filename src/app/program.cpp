@@ -191,9 +191,11 @@ void Program::close_all_windows() {
     }
 }
 
-void Program::sign_in_again() {
-    // Overlapping fetches may all find the session over; the user is asked once.
-    if (signing_in_again_ || window_exists(WindowKind::login)) {
+void Program::sign_in_again(int session) {
+    // A fetch sent before the last sign-in may bring its verdict only now: the session it found
+    // over is not the one the user has. Overlapping fetches may all find the session over; the
+    // user is asked once.
+    if (session != session_ || signing_in_again_ || window_exists(WindowKind::login)) {
         return;
     }
     signing_in_again_ = true;

@@ -36,7 +36,9 @@ public:
     void close_window(WindowKind kind) override;
     ui::BorderlessWindow* window(WindowKind kind) const override;
     void start_worker(std::function<void()> routine) override;
-    void sign_in_again() override;
+    int session() const override { return session_; }
+    void session_started() override { ++session_; }
+    void sign_in_again(int session) override;
     void end_program() override;
 
     // Tests replace the process end; the handler gets the exit code.
@@ -84,6 +86,7 @@ private:
     QEventLoop* main_loop_ = nullptr;
     int outer_loop_level_ = 0;  // loop level of the events the main loop dispatches
     bool sweep_scheduled_ = false;
+    int session_ = 0;
     bool signing_in_again_ = false;
     std::function<void(int)> end_handler_;
 };

@@ -19,6 +19,10 @@ namespace {
 const QString idle_status = QStringLiteral("状态：暂无获取");
 
 // Forwards the reports of a board directory worker to the window thread.
+// A directory worker's thread runs one load (or none, while another still runs): the session its
+// requests go out in.
+thread_local int load_session = 0;
+
 class DirectoryReport : public BoardDirectoryView {
 public:
     DirectoryReport(std::shared_ptr<WindowRelay> relay, BoardBrowserWindow* window)
@@ -44,7 +48,8 @@ public:
         });
     }
     void session_ended() override {
-        relay_->post([window = window_] { window->session_ended(); });
+        relay_->post(
+            [window = window_, session = load_session] { window->session_ended_in(session); });
     }
 
 private:
@@ -154,9 +159,11 @@ BoardBrowserWindow::~BoardBrowserWindow() {
 }
 
 void BoardBrowserWindow::start_directory_fetch() {
-    host_.start_worker([hosts = host_.hosts(), view = directory_]() mutable {
-        board_directory_worker(std::move(hosts), std::move(view));
-    });
+    host_.start_worker(
+        [hosts = host_.hosts(), view = directory_, session = host_.session()]() mutable {
+            load_session = session;
+            board_directory_worker(std::move(hosts), std::move(view));
+        });
 }
 
 void BoardBrowserWindow::board_selected() {
@@ -177,6 +184,7 @@ void BoardBrowserWindow::board_opened() {
 }
 
 void BoardBrowserWindow::fetch_threads() {
+    thread_list_session_ = host_.session();
     load_thread_list(host_.hosts(), *this);
 }
 
@@ -250,7 +258,11 @@ void BoardBrowserWindow::set_status(std::string_view status) {
 }
 
 void BoardBrowserWindow::session_ended() {
-    host_.sign_in_again();
+    session_ended_in(thread_list_session_);
+}
+
+void BoardBrowserWindow::session_ended_in(int session) {
+    host_.sign_in_again(session);
 }
 
 void BoardBrowserWindow::clear_board_lists() {

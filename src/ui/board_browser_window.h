@@ -32,7 +32,10 @@ public:
     void add_post_id(std::string_view post_id) override;
     std::string status() override;
     void set_status(std::string_view status) override;
+    // The thread list fetch found the session over.
     void session_ended() override;
+    // A fetch sent in `session` found it over.
+    void session_ended_in(int session);
 
     // What the board directory worker reports, on the window thread.
     void clear_board_lists();
@@ -63,6 +66,7 @@ private:
     QPlainTextEdit* board_info_;
     QLabel* thread_status_;
     bool directory_failed_ = false;  // 标签4 tells of a failed load
+    int thread_list_session_ = 0;    // the session the last thread list fetch was sent in
     RelayHandle relay_{this};
     std::shared_ptr<BoardDirectoryView> directory_;  // reports the loads of this window
 };

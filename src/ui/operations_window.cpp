@@ -22,8 +22,8 @@ const QColor light_grey(236, 236, 236);
 // Forwards the reports of a profile worker to the window thread, where the window may be gone.
 class ProfileReport : public ProfileView {
 public:
-    ProfileReport(std::shared_ptr<WindowRelay> relay, OperationsWindow* window)
-        : relay_(std::move(relay)), window_(window) {}
+    ProfileReport(std::shared_ptr<WindowRelay> relay, OperationsWindow* window, int session)
+        : relay_(std::move(relay)), window_(window), session_(session) {}
 
     void set_status(std::string_view status) override {
         relay_->post([window = window_, text = std::string(status)] { window->set_status(text); });
@@ -39,12 +39,13 @@ public:
         });
     }
     void session_ended() override {
-        relay_->post([window = window_] { window->session_ended(); });
+        relay_->post([window = window_, session = session_] { window->session_ended_in(session); });
     }
 
 private:
     std::shared_ptr<WindowRelay> relay_;
     OperationsWindow* window_;  // used only on the window thread, while the relay holds it alive
+    int session_;               // the session the fetch was sent in
 };
 
 }  // namespace
@@ -132,11 +133,15 @@ void OperationsWindow::start_profile_worker() {
 }
 
 void OperationsWindow::session_ended() {
-    host_.sign_in_again();
+    session_ended_in(punch_session_);
+}
+
+void OperationsWindow::session_ended_in(int session) {
+    host_.sign_in_again(session);
 }
 
 void OperationsWindow::refresh_profile(std::optional<std::string> balance_before) {
-    auto report = std::make_shared<ProfileReport>(relay_.relay(), this);
+    auto report = std::make_shared<ProfileReport>(relay_.relay(), this, host_.session());
     host_.start_worker(
         [hosts = host_.hosts(), report, before = std::move(balance_before)]() mutable {
             if (before) {
@@ -192,6 +197,7 @@ void OperationsWindow::punch() {
     // Read before the request: a refresh still under way may store a balance the punch already
     // changed while the punch's message is open.
     balance_before_punch_ = host_.state().db_balance;
+    punch_session_ = host_.session();
     daily_punch(host_.hosts(), host_.state(), *this);
 }
 

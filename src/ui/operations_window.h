@@ -31,7 +31,10 @@ public:
     // The profile fetch after a successful punch: it ends telling what the punch did to the
     // balance.
     void start_profile_worker() override;
+    // The punch found the session over.
     void session_ended() override;
+    // A fetch sent in `session` found it over.
+    void session_ended_in(int session);
 
     // What the profile fetch reports, on the window thread.
     void set_status(std::string_view status);
@@ -49,6 +52,7 @@ private:
     QLabel* status_;
     QCheckBox* always_on_top_;
     std::string balance_before_punch_;  // the DB balance as the last punch found it
+    int punch_session_ = 0;             // the session the last punch was sent in
     RelayHandle relay_{this};
 };
 

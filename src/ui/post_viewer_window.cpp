@@ -92,6 +92,7 @@ void PostViewerWindow::compose_address() {
 }
 
 void PostViewerWindow::fetch() {
+    fetch_session_ = host_.session();
     read_post(host_.hosts(), host_.state(), *this);
 }
 
@@ -138,7 +139,7 @@ void PostViewerWindow::show_board(std::string_view board) {
 }
 
 void PostViewerWindow::session_ended() {
-    host_.sign_in_again();
+    host_.sign_in_again(fetch_session_);
 }
 
 }  // namespace tamsor::ui

@@ -47,6 +47,7 @@ private:
     QLabel* board_;
     PictureBox* body_picture_;
     PictureBox* popup_picture_;
+    int fetch_session_ = 0;  // the session the last post fetch was sent in
 };
 
 }  // namespace tamsor::ui

@@ -39,10 +39,19 @@ public:
     // Runs the routine on a new thread that nobody waits for.
     virtual void start_worker(std::function<void()> routine) = 0;
 
-    // The forum has ended the session: says so in the message window and, once that is closed,
-    // offers the login window over the open windows; returns when the login window is closed
-    // (signed in again, or given up). Only one such offer runs at a time.
-    virtual void sign_in_again() = 0;
+    // Which session the cookie store holds: the count of sign-ins the forum has accepted. An
+    // operation reads it as it starts, so that what it finds can be told apart from what holds
+    // for a session begun after it.
+    virtual int session() const = 0;
+    // The forum has accepted a sign-in: a new session begins.
+    virtual void session_started() = 0;
+
+    // The forum has ended `session` (what session() read when the operation that found this
+    // started): says so in the message window and, once that is closed, offers the login window
+    // over the open windows; returns when the login window is closed (signed in again, or given
+    // up). Only one such offer runs at a time, and an earlier session ending says nothing of the
+    // current one: no offer then.
+    virtual void sign_in_again(int session) = 0;
 
     // Ends the process at once with exit code 0.
     virtual void end_program() = 0;

@@ -32,6 +32,31 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
     return true;
 }
 
+HeldRequest::HeldRequest(sim::Simulator& sim, const std::string& host, const std::string& target) {
+    sim.set_request_observer([gate = gate_, host, target](const sim::LoggedRequest& request) {
+        if (request.host != host || request.target != target) {
+            return;
+        }
+        std::unique_lock lock(gate->mutex);
+        if (gate->arrived) {
+            return;
+        }
+        gate->arrived = true;
+        gate->opened.wait_for(lock, std::chrono::seconds(30), [&gate] { return gate->released; });
+    });
+}
+
+bool HeldRequest::arrived() const {
+    std::lock_guard lock(gate_->mutex);
+    return gate_->arrived;
+}
+
+void HeldRequest::release() {
+    std::lock_guard lock(gate_->mutex);
+    gate_->released = true;
+    gate_->opened.notify_all();
+}
+
 void ClientTest::SetUp() {
     clear_cookie_store();
     ASSERT_TRUE(sim_.start());
@@ -123,6 +148,10 @@ std::function<void(const std::string&)> ClientTest::stuck() {
         ADD_FAILURE() << "script step never became ready: " << what << "; open:" << windows
                       << "; message: "
                       << label_text(app::WindowKind::message, "标签2").toStdString();
+        auto* closer = new QTimer(program_.get());
+        QObject::connect(closer, &QTimer::timeout, program_.get(),
+                         [this] { program_->close_all_windows(); });
+        closer->start(10);
         program_->close_all_windows();
     };
 }

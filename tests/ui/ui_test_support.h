@@ -4,8 +4,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +33,30 @@ constexpr bool built_with_sanitizer() {
     return false;
 #endif
 }
+
+// Keeps the simulator from answering the first request for `target` on `host` ("account" or
+// "forum") that arrives from now on, until released (or 30 s have passed), so that a test can
+// let other things happen while that request is under way.
+class HeldRequest {
+public:
+    HeldRequest(sim::Simulator& sim, const std::string& host, const std::string& target);
+    ~HeldRequest() { release(); }
+    HeldRequest(const HeldRequest&) = delete;
+    HeldRequest& operator=(const HeldRequest&) = delete;
+
+    bool arrived() const;
+    void release();
+
+private:
+    // Shared with the server thread, which may still be waking when the holder is gone.
+    struct Gate {
+        mutable std::mutex mutex;
+        std::condition_variable opened;
+        bool arrived = false;
+        bool released = false;
+    };
+    std::shared_ptr<Gate> gate_ = std::make_shared<Gate>();
+};
 
 // A run of the client against a simulator in this process.
 class ClientTest : public testing::Test {
@@ -63,7 +89,8 @@ protected:
     void sign_in_without_windows();
     int request_count(const std::string& target_prefix) const;
     int home_page_fetches() const;
-    // What a script does with a step that never became ready: fail and unwind the windows.
+    // What a script does with a step that never became ready: fail and unwind the windows, again
+    // and again, as a modal window's caller may open another once it is closed.
     std::function<void(const std::string&)> stuck();
     // The operations window shows a finished profile fetch.
     bool profile_shown() const;
