@@ -199,10 +199,29 @@ void Program::sign_in_again(int session) {
         return;
     }
     signing_in_again_ = true;
+    // An open message window only comes to the front when asked to open, and it keeps the text
+    // it was made with: the user closes it first and then reads why the login window comes.
+    wait_until_closed(WindowKind::message);
     state_.message_code = MessageCode::session_ended;
     open_window_modal(WindowKind::message);
     open_window_modal(WindowKind::login);
     signing_in_again_ = false;
+}
+
+void Program::wait_until_closed(WindowKind kind) {
+    ui::BorderlessWindow* open = window(kind);
+    if (open == nullptr) {
+        return;
+    }
+    // Its own loop, as a context menu's is: the open window takes input in it, and closed windows
+    // wait to be destroyed until it has returned.
+    QEventLoop loop;
+    connect(this, &Program::window_closed, &loop, [&loop, open](ui::BorderlessWindow* gone) {
+        if (gone == open) {
+            loop.quit();
+        }
+    });
+    loop.exec();
 }
 
 void Program::start_worker(std::function<void()> routine) {

@@ -76,6 +76,7 @@ private:
     void schedule_sweep(int delay_ms = 0);
     bool in_innermost_loop() const;
     void end_run_if_done();
+    void wait_until_closed(WindowKind kind);
 
     ForumHosts hosts_;
     SharedState state_;

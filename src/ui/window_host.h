@@ -49,8 +49,9 @@ public:
     // The forum has ended `session` (what session() read when the operation that found this
     // started): says so in the message window and, once that is closed, offers the login window
     // over the open windows; returns when the login window is closed (signed in again, or given
-    // up). Only one such offer runs at a time, and an earlier session ending says nothing of the
-    // current one: no offer then.
+    // up). A message window already open is closed by the user first, so the reason is read
+    // before the login window comes. Only one such offer runs at a time, and an earlier session
+    // ending says nothing of the current one: no offer then.
     virtual void sign_in_again(int session) = 0;
 
     // Ends the process at once with exit code 0.

@@ -332,6 +332,51 @@ TEST_F(LoginFlow, ALateVerdictOnTheOldSessionOffersNoSecondSignIn) {
     EXPECT_EQ(code, 0);
 }
 
+// The session ends while another message is open: that message keeps its text until the user
+// closes it, and then the session message comes before the login window.
+TEST_F(LoginFlow, AnEndedSessionIsToldAfterTheOpenMessage) {
+    const QString no_post_id = "您都没有填写帖子ID！";
+    std::optional<HeldRequest> refresh;
+    bool login_over_open_message = true;
+    auto refresh_failed = a_while_after([&] { return status() == "状态：登录失效"; });
+    int code = run_signed_in([&](Script& script) {
+        script
+            .step(
+                "profile shown", [&] { return profile_shown(); },
+                [&] {
+                    refresh.emplace(sim_, "forum", "/");
+                    sim_.end_sessions();
+                    click(control<QWidget>(WindowKind::operations, "图形按钮2"));
+                })
+            .step(
+                "refresh under way", [&] { return refresh->arrived(); },
+                [&] { click(control<QWidget>(WindowKind::operations, "图形按钮5")); })
+            .step(
+                "post viewer", [&] { return shown(WindowKind::post_viewer); },
+                [&] { click(control<QWidget>(WindowKind::post_viewer, "图形按钮1")); })
+            .step(
+                "a message of its own", [&] { return message_says(no_post_id); },
+                [&] { refresh->release(); })
+            .step("the refresh finds the session over", refresh_failed,
+                  [&] {
+                      login_over_open_message =
+                          window(WindowKind::login) != nullptr || !message_says(no_post_id);
+                      confirm_message();
+                  })
+            .step(
+                "the session message", [&] { return message_says(session_over); },
+                [&] { confirm_message(); })
+            .step(
+                "login window", [&] { return shown(WindowKind::login); },
+                [&] { click(control<QWidget>(WindowKind::login, "图形按钮2")); })
+            .step(
+                "login given up", [&] { return !window(WindowKind::login); },
+                [&] { QTest::keyClick(window(WindowKind::operations), Qt::Key_Escape); });
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(login_over_open_message);
+}
+
 TEST_F(LoginFlow, EscInAnEditBoxOfTheLoginWindowEndsTheRun) {
     Script script(stuck());
     script.step(
