@@ -38,6 +38,24 @@ protected:
             }
             return since->isValid() && since->elapsed() > 300;
         };
+    }  // From the shown profile: the forum ends its sessions and a refresh starts, whose answer the
+    // simulator holds back until released; once it is under way, the button of the operations
+    // window is clicked.
+    void hold_refresh_of_ended_session(Script& script, std::optional<HeldRequest>& refresh,
+                                       const char* then_click) {
+        script
+            .step(
+                "profile shown", [this] { return profile_shown(); },
+                [this, &refresh] {
+                    refresh.emplace(sim_, "forum", "/");
+                    sim_.end_sessions();
+                    click(control<QWidget>(WindowKind::operations, "图形按钮2"));
+                })
+            .step(
+                "refresh under way", [&refresh] { return refresh->arrived(); },
+                [this, then_click] {
+                    click(control<QWidget>(WindowKind::operations, then_click));
+                });
     }
 };
 
@@ -291,17 +309,8 @@ TEST_F(LoginFlow, ALateVerdictOnTheOldSessionOffersNoSecondSignIn) {
     std::optional<HeldRequest> refresh;
     auto late_answer_taken = a_while_after([&] { return status() == "状态：登录失效"; });
     int code = run_signed_in([&](Script& script) {
+        hold_refresh_of_ended_session(script, refresh, "图形按钮1");
         script
-            .step(
-                "profile shown", [&] { return profile_shown(); },
-                [&] {
-                    refresh.emplace(sim_, "forum", "/");
-                    sim_.end_sessions();
-                    click(control<QWidget>(WindowKind::operations, "图形按钮2"));
-                })
-            .step(
-                "refresh under way", [&] { return refresh->arrived(); },
-                [&] { click(control<QWidget>(WindowKind::operations, "图形按钮1")); })
             .step(
                 "the punch finds the session over", [&] { return message_says(session_over); },
                 [&] { confirm_message(); })
@@ -340,17 +349,8 @@ TEST_F(LoginFlow, AnEndedSessionIsToldAfterTheOpenMessage) {
     bool login_over_open_message = true;
     auto refresh_failed = a_while_after([&] { return status() == "状态：登录失效"; });
     int code = run_signed_in([&](Script& script) {
+        hold_refresh_of_ended_session(script, refresh, "图形按钮5");
         script
-            .step(
-                "profile shown", [&] { return profile_shown(); },
-                [&] {
-                    refresh.emplace(sim_, "forum", "/");
-                    sim_.end_sessions();
-                    click(control<QWidget>(WindowKind::operations, "图形按钮2"));
-                })
-            .step(
-                "refresh under way", [&] { return refresh->arrived(); },
-                [&] { click(control<QWidget>(WindowKind::operations, "图形按钮5")); })
             .step(
                 "post viewer", [&] { return shown(WindowKind::post_viewer); },
                 [&] { click(control<QWidget>(WindowKind::post_viewer, "图形按钮1")); })
