@@ -11,6 +11,7 @@
 #include <optional>
 #include <thread>
 
+#include "catalogue.h"
 #include "ui/picture_box.h"
 #include "ui_test_support.h"
 
@@ -38,7 +39,32 @@ protected:
             }
             return since->isValid() && since->elapsed() > 300;
         };
-    }  // From the shown profile: the forum ends its sessions and a refresh starts, whose answer the
+    }
+    // From the shown profile: the forum ends its sessions and a button of the operations window
+    // is clicked.
+    void end_sessions_and_click(Script& script, const char* button) {
+        script.step(
+            "profile shown", [this] { return profile_shown(); },
+            [this, button] {
+                sim_.end_sessions();
+                click(control<QWidget>(WindowKind::operations, button));
+            });
+    }
+    // `fetch` finds the session over: the user reads why, closes the login window that comes and
+    // goes on with `then`.
+    void give_up_offer(Script& script, const std::string& fetch, std::function<void()> then) {
+        script
+            .step(
+                fetch + " finds the session over", [this] { return message_says(session_over); },
+                [this] { confirm_message(); })
+            .step(
+                "login window after " + fetch, [this] { return shown(WindowKind::login); },
+                [this] { click(control<QWidget>(WindowKind::login, "图形按钮2")); })
+            .step(
+                "login given up after " + fetch, [this] { return !window(WindowKind::login); },
+                std::move(then));
+    }
+    // From the shown profile: the forum ends its sessions and a refresh starts, whose answer the
     // simulator holds back until released; once it is under way, the button of the operations
     // window is clicked.
     void hold_refresh_of_ended_session(Script& script, std::optional<HeldRequest>& refresh,
@@ -253,13 +279,8 @@ TEST_F(LoginFlow, AnEndedSessionIsSignedInAgainInPlace) {
     int home_fetches_before = 0;
     auto confirm = [this] { confirm_message(); };
     int code = run_signed_in([&](Script& script) {
+        end_sessions_and_click(script, "图形按钮2");
         script
-            .step(
-                "profile shown", [&] { return profile_shown(); },
-                [&] {
-                    sim_.end_sessions();
-                    click(control<QWidget>(WindowKind::operations, "图形按钮2"));
-                })
             .step(
                 "the profile fetch finds the session over",
                 [&] { return message_says(session_over); }, confirm)
@@ -375,6 +396,35 @@ TEST_F(LoginFlow, AnEndedSessionIsToldAfterTheOpenMessage) {
     });
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(login_over_open_message);
+}
+
+// The thread list and the post fetch find the session over as the operations window does, each
+// in a window of its own.
+TEST_F(LoginFlow, TheBoardAndPostWindowsOfferToSignInAgain) {
+    const sim::Board& board = sim::boards().front();
+    const QString board_address = QString::fromStdString(
+        "http://" + sim_.forum_host() + "/thread.php?fid=" + std::to_string(board.fid));
+    const QString post_id = QString::fromStdString("r" + std::to_string(board.fid * 1000 + 1));
+    int code = run_signed_in([&](Script& script) {
+        end_sessions_and_click(script, "图形按钮4");
+        script.step(
+            "board browser", [&] { return shown(WindowKind::board_browser); },
+            [&] {
+                type(WindowKind::board_browser, "编辑框2", board_address);
+                click(control<QWidget>(WindowKind::board_browser, "图形按钮3"));
+            });
+        give_up_offer(script, "the thread list",
+                      [&] { click(control<QWidget>(WindowKind::operations, "图形按钮5")); });
+        script.step(
+            "post viewer", [&] { return shown(WindowKind::post_viewer); },
+            [&] {
+                type(WindowKind::post_viewer, "编辑框2", post_id);
+                click(control<QWidget>(WindowKind::post_viewer, "图形按钮1"));
+            });
+        give_up_offer(script, "the post fetch",
+                      [&] { QTest::keyClick(window(WindowKind::operations), Qt::Key_Escape); });
+    });
+    EXPECT_EQ(code, 0);
 }
 
 TEST_F(LoginFlow, EscInAnEditBoxOfTheLoginWindowEndsTheRun) {
