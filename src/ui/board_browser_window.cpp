@@ -18,11 +18,11 @@ namespace {
 
 const QString idle_status = QStringLiteral("状态：暂无获取");
 
-// Forwards the reports of a board directory worker to the window thread.
 // A directory worker's thread runs one load (or none, while another still runs): the session its
 // requests go out in.
 thread_local int load_session = 0;
 
+// Forwards the reports of a board directory worker to the window thread.
 class DirectoryReport : public BoardDirectoryView {
 public:
     DirectoryReport(std::shared_ptr<WindowRelay> relay, BoardBrowserWindow* window)
