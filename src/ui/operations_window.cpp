@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QLabel>
 
+#include <functional>
+
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/drawn_picture.h"
@@ -20,29 +22,40 @@ const QColor pink_violet(255, 168, 255);
 const QColor light_grey(236, 236, 236);
 
 // Forwards the reports of a profile worker to the window thread, where the window may be gone.
+// A fetch sent before the user signed in again reports on a session that has ended since: it
+// is dropped whole, so that its "signed out" caption does not come over the new session's
+// profile, nor its fields over the new session's.
 class ProfileReport : public ProfileView {
 public:
     ProfileReport(std::shared_ptr<WindowRelay> relay, OperationsWindow* window, int session)
         : relay_(std::move(relay)), window_(window), session_(session) {}
 
     void set_status(std::string_view status) override {
-        relay_->post([window = window_, text = std::string(status)] { window->set_status(text); });
+        post([text = std::string(status)](OperationsWindow* window) { window->set_status(text); });
     }
     void store_field(ProfileField field, std::string_view value) override {
-        relay_->post([window = window_, field, text = std::string(value)] {
+        post([field, text = std::string(value)](OperationsWindow* window) {
             window->store_field(field, text);
         });
     }
     void show_label(ProfileLabel label, std::string_view value) override {
-        relay_->post([window = window_, label, text = std::string(value)] {
+        post([label, text = std::string(value)](OperationsWindow* window) {
             window->show_label(label, text);
         });
     }
     void session_ended() override {
-        relay_->post([window = window_, session = session_] { window->session_ended_in(session); });
+        post([session = session_](OperationsWindow* window) { window->session_ended_in(session); });
     }
 
 private:
+    void post(std::function<void(OperationsWindow*)> call) {
+        relay_->post([window = window_, session = session_, call = std::move(call)] {
+            if (window->in_session(session)) {
+                call(window);
+            }
+        });
+    }
+
     std::shared_ptr<WindowRelay> relay_;
     OperationsWindow* window_;  // used only on the window thread, while the relay holds it alive
     int session_;               // the session the fetch was sent in
@@ -134,6 +147,10 @@ void OperationsWindow::start_profile_worker() {
 
 void OperationsWindow::session_ended() {
     session_ended_in(punch_session_);
+}
+
+bool OperationsWindow::in_session(int session) const {
+    return host_.session() == session;
 }
 
 void OperationsWindow::session_ended_in(int session) {

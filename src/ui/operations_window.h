@@ -35,6 +35,8 @@ public:
     void session_ended() override;
     // A fetch sent in `session` found it over.
     void session_ended_in(int session);
+    // No sign-in has begun a new session since `session`.
+    bool in_session(int session) const;
 
     // What the profile fetch reports, on the window thread.
     void set_status(std::string_view status);

@@ -43,12 +43,18 @@ HeldRequest::HeldRequest(sim::Simulator& sim, const std::string& host, const std
         }
         gate->arrived = true;
         gate->opened.wait_for(lock, std::chrono::seconds(30), [&gate] { return gate->released; });
+        gate->passed = true;
     });
 }
 
 bool HeldRequest::arrived() const {
     std::lock_guard lock(gate_->mutex);
     return gate_->arrived;
+}
+
+bool HeldRequest::passed() const {
+    std::lock_guard lock(gate_->mutex);
+    return gate_->passed;
 }
 
 void HeldRequest::release() {

@@ -45,6 +45,8 @@ public:
     HeldRequest& operator=(const HeldRequest&) = delete;
 
     bool arrived() const;
+    // Released, it has gone on to be answered.
+    bool passed() const;
     void release();
 
 private:
@@ -54,6 +56,7 @@ private:
         std::condition_variable opened;
         bool arrived = false;
         bool released = false;
+        bool passed = false;
     };
     std::shared_ptr<Gate> gate_ = std::make_shared<Gate>();
 };
