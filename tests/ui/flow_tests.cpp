@@ -1,5 +1,6 @@
 // The way from the login window to the operations window and back out, driven through the
 // windows' controls as a person would.
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -62,6 +63,29 @@ protected:
                 [this] { click(control<QWidget>(WindowKind::login, "图形按钮2")); })
             .step(
                 "login given up after " + fetch, [this] { return !window(WindowKind::login); },
+                std::move(then));
+    }
+    // The offer to sign in again is read and taken, up to the new session's profile; then `then`.
+    void sign_in_again(Script& script, std::function<void()> then) {
+        script
+            .step(
+                "the session message", [this] { return message_says(session_over); },
+                [this] { confirm_message(); })
+            .step(
+                "login window", [this] { return shown(WindowKind::login); },
+                [this] {
+                    fill_login(sim_.last_captcha_code());
+                    click(control<QWidget>(WindowKind::login, "图形按钮1"));
+                })
+            .step(
+                "signed in again", [this] { return message_says("欢迎回来，登陆成功！"); },
+                [this] { confirm_message(); })
+            .step(
+                "the new session's profile",
+                [this] {
+                    return !window(WindowKind::login) && !window(WindowKind::message) &&
+                           profile_shown();
+                },
                 std::move(then));
     }
     // From the shown profile: the forum ends its sessions and a refresh starts, whose answer the
@@ -335,35 +359,52 @@ TEST_F(LoginFlow, ALateVerdictOnTheOldSessionOffersNoSecondSignIn) {
     bool offered_again = true;
     int code = run_signed_in([&](Script& script) {
         hold_refresh_of_ended_session(script, refresh, "图形按钮1");
-        script
-            .step(
-                "the punch finds the session over", [&] { return message_says(session_over); },
-                [&] { confirm_message(); })
-            .step(
-                "login window", [&] { return shown(WindowKind::login); },
-                [&] {
-                    fill_login(sim_.last_captcha_code());
-                    click(control<QWidget>(WindowKind::login, "图形按钮1"));
-                })
-            .step(
-                "signed in again", [&] { return message_says("欢迎回来，登陆成功！"); },
-                [&] { confirm_message(); })
-            .step(
-                "the new session's profile",
-                [&] {
-                    return !window(WindowKind::login) && !window(WindowKind::message) &&
-                           profile_shown();
-                },
-                [&] { refresh->release(); })
-            .step("the old refresh's answer taken", late_answer_taken, [&] {
-                status_after_late_answer = status();
-                offered_again = window(WindowKind::message) || window(WindowKind::login);
-                program_->close_all_windows();
-            });
+        sign_in_again(script, [&] { refresh->release(); });
+        script.step("the old refresh's answer taken", late_answer_taken, [&] {
+            status_after_late_answer = status();
+            offered_again = window(WindowKind::message) || window(WindowKind::login);
+            end_run();
+        });
     });
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(offered_again);
     EXPECT_EQ(status_after_late_answer.toStdString(), "状态：暂无操作");
+}
+
+// The same for a fetch that holds the window thread: the user signs in again from inside its
+// wait, and its verdict on the old session comes after.
+TEST_F(LoginFlow, ALateVerdictOnTheWindowThreadOffersNoSecondSignIn) {
+    const sim::Board& board = sim::boards().front();
+    const std::string board_target = "/thread.php?fid=" + std::to_string(board.fid);
+    std::optional<HeldRequest> threads;
+    auto late_answer_taken = a_while_after([&] { return threads->passed(); }, 1000);
+    bool offered_again = true;
+    int code = run_signed_in([&](Script& script) {
+        end_sessions_and_click(script, "图形按钮4");
+        script
+            .step(
+                "board browser", [&] { return shown(WindowKind::board_browser); },
+                [&] {
+                    threads.emplace(sim_, "forum", board_target);
+                    type(WindowKind::board_browser, "编辑框2",
+                         QString::fromStdString("http://" + sim_.forum_host() + board_target));
+                    click(control<QWidget>(WindowKind::board_browser, "图形按钮3"));
+                })
+            .step(
+                "thread list under way", [&] { return threads->arrived(); },
+                [&] {
+                    // Input waits while the thread list does: the refresh is started as one
+                    // begun before it would come back, through the window thread's events.
+                    control<QAbstractButton>(WindowKind::operations, "图形按钮2")->click();
+                });
+        sign_in_again(script, [&] { threads->release(); });
+        script.step("the old thread list's answer taken", late_answer_taken, [&] {
+            offered_again = window(WindowKind::message) || window(WindowKind::login);
+            end_run();
+        });
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(offered_again);
 }
 
 // The session ends while another message is open: that message keeps its text until the user

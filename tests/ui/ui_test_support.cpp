@@ -154,12 +154,16 @@ std::function<void(const std::string&)> ClientTest::stuck() {
         ADD_FAILURE() << "script step never became ready: " << what << "; open:" << windows
                       << "; message: "
                       << label_text(app::WindowKind::message, "标签2").toStdString();
-        auto* closer = new QTimer(program_.get());
-        QObject::connect(closer, &QTimer::timeout, program_.get(),
-                         [this] { program_->close_all_windows(); });
-        closer->start(10);
-        program_->close_all_windows();
+        end_run();
     };
+}
+
+void ClientTest::end_run() {
+    auto* closer = new QTimer(program_.get());
+    QObject::connect(closer, &QTimer::timeout, program_.get(),
+                     [this] { program_->close_all_windows(); });
+    closer->start(10);
+    program_->close_all_windows();
 }
 
 int ClientTest::home_page_fetches() const {

@@ -95,6 +95,9 @@ protected:
     // What a script does with a step that never became ready: fail and unwind the windows, again
     // and again, as a modal window's caller may open another once it is closed.
     std::function<void(const std::string&)> stuck();
+    // Closes every window, and again whatever a returning modal call opens next, until the run
+    // ends.
+    void end_run();
     // The operations window shows a finished profile fetch.
     bool profile_shown() const;
 
