@@ -145,11 +145,7 @@ void Program::open_window_modal(WindowKind kind) {
         window->setWindowModality(Qt::ApplicationModal);
     }
     QEventLoop loop;
-    connect(this, &Program::window_closed, &loop, [&loop, window](ui::BorderlessWindow* gone) {
-        if (gone == window) {
-            loop.quit();
-        }
-    });
+    quit_when_closed(loop, window);
     modal_loops_.push_back({QThread::currentThread()->loopLevel() + 1, pump_depth});
     show_created(window, kind);
     if (windows_[index_of(kind)] == window) {
@@ -216,12 +212,16 @@ void Program::wait_until_closed(WindowKind kind) {
     // Its own loop, as a context menu's is: the open window takes input in it, and closed windows
     // wait to be destroyed until it has returned.
     QEventLoop loop;
-    connect(this, &Program::window_closed, &loop, [&loop, open](ui::BorderlessWindow* gone) {
-        if (gone == open) {
+    quit_when_closed(loop, open);
+    loop.exec();
+}
+
+void Program::quit_when_closed(QEventLoop& loop, const ui::BorderlessWindow* window) {
+    connect(this, &Program::window_closed, &loop, [&loop, window](ui::BorderlessWindow* gone) {
+        if (gone == window) {
             loop.quit();
         }
     });
-    loop.exec();
 }
 
 void Program::start_worker(std::function<void()> routine) {

@@ -77,6 +77,7 @@ private:
     bool in_innermost_loop() const;
     void end_run_if_done();
     void wait_until_closed(WindowKind kind);
+    void quit_when_closed(QEventLoop& loop, const ui::BorderlessWindow* window);
 
     ForumHosts hosts_;
     SharedState state_;
