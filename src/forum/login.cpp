@@ -74,6 +74,9 @@ void submit_login(const ForumHosts& hosts, SharedState& state, LoginView& view,
     // is reported as the forum not answering, and the captcha stays for another try.
     const std::optional<MessageCode> code = classify_login_answer(hosts, answer);
     state.message_code = code.value_or(MessageCode::no_answer);
+    if (code == MessageCode::signed_in) {
+        view.signed_in();
+    }
     view.show_message();
     if (code && *code != MessageCode::signed_in) {
         reload_captcha(hosts, view, net);

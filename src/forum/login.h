@@ -26,6 +26,9 @@ public:
     virtual void show_captcha(const ByteArray& picture) = 0;  // empty bytes clear the picture
     // Opens the message window modally for state.message_code; returns once it is closed.
     virtual void show_message() = 0;
+    // The forum accepted the sign-in and has set the new session's cookie; called before the
+    // message that says so.
+    virtual void signed_in() {}
 };
 
 // The form body (UTF-8; it leaves as GBK): only the account name is percent-encoded.

@@ -87,11 +87,11 @@ void LoginWindow::show_captcha(const ByteArray& picture) {
 }
 
 void LoginWindow::show_message() {
-    // The forum has just set the new session's cookie, whatever the user does with the message.
-    if (host_.state().message_code == MessageCode::signed_in) {
-        host_.session_started();
-    }
     host_.open_window_modal(WindowKind::message);
+}
+
+void LoginWindow::signed_in() {
+    host_.session_started();
 }
 
 void LoginWindow::clear_captcha_code() {

@@ -22,6 +22,7 @@ public:
     LoginForm login_form() override;
     void show_captcha(const ByteArray& picture) override;
     void show_message() override;
+    void signed_in() override;
 
     // The message window empties the captcha box when it reports a wrong code.
     void clear_captcha_code();
