@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "text/strings.h"
+#include "http/origin.h"
 
 namespace tamsor {
 namespace {
@@ -89,9 +89,7 @@ std::string place_of(std::string_view url, std::string_view proxy) {
     if (!proxy.empty()) {
         return "proxy " + std::string(proxy);
     }
-    const size_t host = url.find("://");
-    const size_t from = host == std::string_view::npos ? 0 : host + 3;
-    return to_lower_ascii(url.substr(0, url.find_first_of("/?#", from)));
+    return origin_text(url);
 }
 
 }  // namespace tamsor

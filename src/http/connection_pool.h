@@ -46,7 +46,7 @@ private:
 };
 
 // Where a request connects, for choosing a handle: the proxy if there is one, otherwise the
-// scheme, host and port of the address as written (lower case). Only a preference; a handle
+// address's origin as the transport reads it (see origin_text). Only a preference; a handle
 // without a connection there opens one.
 std::string place_of(std::string_view url, std::string_view proxy);
 

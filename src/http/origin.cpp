@@ -55,4 +55,9 @@ bool credentials_may_follow(std::string_view from_url, std::string_view to_url) 
            !(from->scheme == "https" && to->scheme != "https");
 }
 
+std::string origin_text(std::string_view url) {
+    const auto origin = origin_of(url);
+    return origin ? origin->scheme + "://" + origin->host + ":" + origin->port : std::string();
+}
+
 }  // namespace tamsor

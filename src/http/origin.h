@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace tamsor {
@@ -10,5 +11,9 @@ namespace tamsor {
 // that decides where a hop connects, so "http://a:80@b/" counts as host b. An address it cannot
 // read counts as foreign.
 bool credentials_may_follow(std::string_view from_url, std::string_view to_url);
+
+// "scheme://host:port" of an address as that parser reads it, lower case, the scheme's port
+// filled in; empty when it cannot be read.
+std::string origin_text(std::string_view url);
 
 }  // namespace tamsor
